@@ -1,0 +1,166 @@
+#include "comum/texto.hpp"
+
+namespace {
+constexpr char32_t kSubstituto = 0xFFFD;
+}
+
+char32_t proximo_escalar(std::string_view s, std::size_t& pos) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
+    const unsigned char b0 = byte(pos);
+    if (b0 < 0x80) {
+        ++pos;
+        return b0;
+    }
+    int extra = 0;
+    char32_t c = 0;
+    char32_t minimo = 0;
+    if ((b0 & 0xE0) == 0xC0) {
+        extra = 1;
+        c = b0 & 0x1F;
+        minimo = 0x80;
+    } else if ((b0 & 0xF0) == 0xE0) {
+        extra = 2;
+        c = b0 & 0x0F;
+        minimo = 0x800;
+    } else if ((b0 & 0xF8) == 0xF0) {
+        extra = 3;
+        c = b0 & 0x07;
+        minimo = 0x10000;
+    } else {
+        ++pos;
+        return kSubstituto;
+    }
+    for (int i = 1; i <= extra; ++i) {
+        if (pos + i >= s.size() || (byte(pos + i) & 0xC0) != 0x80) {
+            ++pos;
+            return kSubstituto;
+        }
+        c = (c << 6) | (byte(pos + i) & 0x3F);
+    }
+    if (c < minimo || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
+        ++pos;
+        return kSubstituto;
+    }
+    pos += static_cast<std::size_t>(extra) + 1;
+    return c;
+}
+
+void acrescentar_utf8(std::string& d, char32_t c) {
+    if (c < 0x80) {
+        d += static_cast<char>(c);
+    } else if (c < 0x800) {
+        d += static_cast<char>(0xC0 | (c >> 6));
+        d += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        d += static_cast<char>(0xE0 | (c >> 12));
+        d += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        d += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        d += static_cast<char>(0xF0 | (c >> 18));
+        d += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        d += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        d += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+bool utf8_valido(std::string_view s) {
+    for (std::size_t pos = 0; pos < s.size();) {
+        const std::size_t antes = pos;
+        const char32_t c = proximo_escalar(s, pos);
+        // Um U+FFFD legítimo ocupa três bytes; o de erro avança um só.
+        if (c == kSubstituto && pos - antes == 1) return false;
+    }
+    return true;
+}
+
+std::string utf8_consertado(std::string_view s) {
+    if (utf8_valido(s)) return std::string(s);
+    std::string r;
+    r.reserve(s.size());
+    for (std::size_t pos = 0; pos < s.size();) acrescentar_utf8(r, proximo_escalar(s, pos));
+    return r;
+}
+
+std::u16string utf8_para_utf16(std::string_view s) {
+    std::u16string r;
+    r.reserve(s.size());
+    for (std::size_t pos = 0; pos < s.size();) {
+        const char32_t c = proximo_escalar(s, pos);
+        if (c >= 0x10000) {
+            const char32_t v = c - 0x10000;
+            r += static_cast<char16_t>(0xD800 + (v >> 10));
+            r += static_cast<char16_t>(0xDC00 + (v & 0x3FF));
+        } else {
+            r += static_cast<char16_t>(c);
+        }
+    }
+    return r;
+}
+
+std::string utf16_para_utf8(std::u16string_view s) {
+    std::string r;
+    r.reserve(s.size());
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        char32_t c = s[i];
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 &&
+            s[i + 1] <= 0xDFFF) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (s[i + 1] - 0xDC00);
+            ++i;
+        } else if (c >= 0xD800 && c <= 0xDFFF) {
+            c = kSubstituto;
+        }
+        acrescentar_utf8(r, c);
+    }
+    return r;
+}
+
+std::string cortar_em_unidades_utf16(std::string_view s, std::size_t unidades) {
+    std::size_t usadas = 0;
+    std::size_t pos = 0;
+    while (pos < s.size()) {
+        std::size_t prox = pos;
+        const char32_t c = proximo_escalar(s, prox);
+        const std::size_t custo = c >= 0x10000 ? 2 : 1;
+        if (usadas + custo > unidades) break;
+        usadas += custo;
+        pos = prox;
+    }
+    return utf8_consertado(s.substr(0, pos));
+}
+
+std::string primeiros_escalares(std::string_view s, std::size_t n) {
+    std::size_t pos = 0;
+    for (std::size_t i = 0; i < n && pos < s.size(); ++i) proximo_escalar(s, pos);
+    return std::string(s.substr(0, pos));
+}
+
+std::size_t contar_escalares(std::string_view s) {
+    std::size_t n = 0;
+    for (std::size_t pos = 0; pos < s.size(); ++n) proximo_escalar(s, pos);
+    return n;
+}
+
+bool eh_branco(char32_t c) {
+    switch (c) {
+        case 0x09: case 0x0A: case 0x0B: case 0x0C: case 0x0D: case 0x20: case 0x85:
+        case 0xA0: case 0x1680: case 0x2028: case 0x2029: case 0x202F: case 0x205F:
+        case 0x3000:
+            return true;
+        default:
+            return c >= 0x2000 && c <= 0x200A;
+    }
+}
+
+std::string aparar(std::string_view s) {
+    std::size_t inicio = s.size();
+    std::size_t fim = 0;
+    for (std::size_t pos = 0; pos < s.size();) {
+        const std::size_t antes = pos;
+        if (!eh_branco(proximo_escalar(s, pos))) {
+            if (inicio == s.size()) inicio = antes;
+            fim = pos;
+        }
+    }
+    if (inicio == s.size()) return {};
+    return std::string(s.substr(inicio, fim - inicio));
+}

@@ -1,0 +1,31 @@
+#pragma once
+// Texto: o programa guarda tudo em UTF-8; o Windows fala UTF-16.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// Próximo valor escalar Unicode a partir de "pos"; avança "pos". Bytes que não
+// formam UTF-8 válido dão U+FFFD, um byte por vez.
+char32_t proximo_escalar(std::string_view s, std::size_t& pos);
+void acrescentar_utf8(std::string& destino, char32_t c);
+
+bool utf8_valido(std::string_view s);
+// Troca sequências inválidas por U+FFFD.
+std::string utf8_consertado(std::string_view s);
+
+std::u16string utf8_para_utf16(std::string_view s);
+// Conversão com substituição das metades de par soltas por U+FFFD.
+std::string utf16_para_utf8(std::u16string_view s);
+
+// Corta o texto para caber em "unidades" unidades UTF-16, sem partir um
+// caractere (o que as chamadas do Windows com buffer fixo fazem).
+std::string cortar_em_unidades_utf16(std::string_view s, std::size_t unidades);
+// Primeiros "n" valores escalares.
+std::string primeiros_escalares(std::string_view s, std::size_t n);
+std::size_t contar_escalares(std::string_view s);
+
+// Espaço em branco Unicode (propriedade White_Space).
+bool eh_branco(char32_t c);
+std::string aparar(std::string_view s);

@@ -1,0 +1,45 @@
+#pragma once
+// Tipos básicos partilhados por todo o programa: handles de janela, pontos e
+// retângulos em pixels físicos de tela.
+
+#include <cstdint>
+#include <string>
+
+// Handle de janela como inteiro com sinal do tamanho de um ponteiro; 0 = nenhuma.
+using Hwnd = std::int64_t;
+
+struct Ponto {
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+    bool operator==(const Ponto&) const = default;
+};
+
+// Esquerda, topo, direita, base. As contas de tamanho são feitas em 64 bits
+// porque páginas estranhas trazem retângulos absurdos e o estouro em 32 bits
+// seria comportamento indefinido.
+struct Retangulo {
+    std::int32_t esquerda = 0;
+    std::int32_t topo = 0;
+    std::int32_t direita = 0;
+    std::int32_t base = 0;
+
+    bool operator==(const Retangulo&) const = default;
+
+    std::int64_t largura() const { return std::int64_t{direita} - esquerda; }
+    std::int64_t altura() const { return std::int64_t{base} - topo; }
+    std::int64_t area() const { return largura() * altura(); }
+    // Vazio quando não tem largura ou altura positivas.
+    bool vazio() const { return !(esquerda < direita && topo < base); }
+    bool contem(Ponto p) const {
+        return p.x >= esquerda && p.x < direita && p.y >= topo && p.y < base;
+    }
+};
+
+// Desloca somando em 64 bits e saturando em 32: um deslocamento vindo de uma
+// janela arrastada para longe não pode dar a volta.
+std::int32_t somar_saturado(std::int32_t a, std::int64_t b);
+Retangulo deslocar(const Retangulo& r, std::int64_t dx, std::int64_t dy);
+Retangulo intersecao(const Retangulo& a, const Retangulo& b);
+
+// "[l,t,r,b]" sem brancos, a forma do retângulo nas linhas JSON.
+std::string retangulo_json(const Retangulo& r);

@@ -1,0 +1,248 @@
+#include "janela/posicionamento.hpp"
+
+#include <algorithm>
+#include <filesystem>
+#include <limits>
+#include <mutex>
+
+#include "comum/globais.hpp"
+#include "comum/log.hpp"
+#include "janela/vidrel_propria.hpp"
+#include "localizador/saida.hpp"
+#include "plataforma/janelas.hpp"
+#include "plataforma/sistema.hpp"
+
+std::atomic<Hwnd> PRESA_EM{0};
+std::atomic<bool> PRESA_RECUSADA{false};
+
+namespace {
+
+namespace pl = plataforma;
+
+// Serializa prender e soltar; guarda o estilo e o DPI do momento de prender.
+pl::Trava PRESA;
+std::uint32_t ESTILO_SALVO = 0;
+std::uint32_t DPI_PRESA = 0;
+// O navegador que foi dado como dono da Vidrel flutuante.
+std::atomic<Hwnd> DONO_ATUAL{0};
+Protegido<std::string> ULTIMA_LINHA_DE_ESTADO;
+
+int tamanho(std::int64_t v) {
+    return static_cast<int>(std::clamp<std::int64_t>(v, 0, std::numeric_limits<int>::max()));
+}
+
+std::uint32_t dpi_presa() {
+    std::lock_guard g(PRESA);
+    return DPI_PRESA;
+}
+
+// Por que a Vidrel presa não pode continuar presa a "nav"; vazio se pode.
+std::string motivo_para_soltar(Hwnd nav) {
+    if (!chave_ligada()) return "chave desligada";
+    if (!pl::existe_janela(nav)) return "o navegador fechou";
+    if (!pl::janela_visivel(nav)) return "o navegador escondeu a janela";
+    const std::uint32_t dpi = pl::dpi_da_janela(nav);
+    if (dpi == 0 || dpi != dpi_presa()) return "a escala do monitor mudou";
+    return {};
+}
+
+void soltar_pelo_motivo(Hwnd vidrel, const std::string& motivo) {
+    // Mudar de escala presa deixa a Vidrel por cima até o fim.
+    if (motivo == "a escala do monitor mudou") PRESA_RECUSADA = true;
+    soltar(vidrel, motivo);
+}
+
+void posicionar_flutuando(Hwnd vidrel, const Alvo& e, ModoDePosicao modo) {
+    const Hwnd nav = e.janela;
+    if (DONO_ATUAL.exchange(nav) != nav) pl::definir_dono(vidrel, nav);
+    const Hwnd acima = pl::vizinha(nav, pl::Vizinha::anterior);
+    std::uint32_t opcoes = modo == ModoDePosicao::de_outra_thread
+                               ? pl::swp::assincrono | pl::swp::sem_ativar
+                               : pl::swp::mostrar | pl::swp::sem_ativar;
+    Hwnd depois_de = acima;  // logo acima do navegador; sem ninguém acima, no topo
+    if (acima == vidrel) {
+        opcoes |= pl::swp::sem_ordem;
+        depois_de = 0;
+    }
+    pl::posicionar_janela(vidrel, depois_de, e.chat.esquerda, e.chat.topo,
+                          tamanho(e.chat.largura()), tamanho(e.chat.altura()), opcoes);
+}
+
+void posicionar_presa(Hwnd vidrel, const Alvo& e, ModoDePosicao modo) {
+    std::uint32_t opcoes = pl::swp::sem_ativar;
+    if (modo == ModoDePosicao::de_outra_thread)
+        opcoes |= pl::swp::assincrono;
+    else
+        opcoes |= pl::swp::mostrar;
+    int x = 0, y = 0, largura = 0, altura = 0;
+    if (e.origem_cliente) {
+        x = somar_saturado(e.chat.esquerda, -std::int64_t{e.origem_cliente->x});
+        y = somar_saturado(e.chat.topo, -std::int64_t{e.origem_cliente->y});
+        largura = tamanho(e.chat.largura());
+        altura = tamanho(e.chat.altura());
+    } else {
+        opcoes |= pl::swp::sem_mover | pl::swp::sem_tamanho;
+    }
+    if (pl::vizinha(e.janela, pl::Vizinha::primeira_filha) == vidrel) opcoes |= pl::swp::sem_ordem;
+    pl::posicionar_janela(vidrel, 0, x, y, largura, altura, opcoes);
+}
+
+// Tenta prender; verdadeiro quando a Vidrel ficou (ou já estava) presa.
+bool prender(Hwnd vidrel, Hwnd nav) {
+    std::lock_guard g(PRESA);
+    if (PRESA_EM.load() != 0) return true;
+    const std::uint32_t antigo = pl::estilo_da_janela(vidrel).value_or(0);
+    pl::definir_estilo(vidrel, (antigo & ~(pl::estilo::popup | pl::estilo::filha)) |
+                                   pl::estilo::filha);
+    pl::definir_pai(vidrel, nav);  // uma recusa aparece na conferência abaixo
+    if (pl::ancestral(vidrel, pl::Ancestral::pai) == nav) {
+        ESTILO_SALVO = antigo;
+        DPI_PRESA = pl::dpi_da_janela(nav);
+        DONO_ATUAL = 0;
+        PRESA_EM = nav;
+        registrar("Vidrel presa ao navegador (filha da janela dele, protótipo)");
+        return true;
+    }
+    pl::definir_estilo(vidrel, antigo);
+    PRESA_RECUSADA = true;
+    registrar("Vidrel presa: o Windows recusou prender ao navegador; segue por cima");
+    return false;
+}
+
+// As condições de prender; posicionar também exige a origem da área cliente,
+// que manter_posicao não olha.
+bool pode_prender(Hwnd vidrel, const Alvo& e, bool exigir_origem = true) {
+    if (exigir_origem && !e.origem_cliente) return false;
+    if (!chave_ligada() || PRESA_RECUSADA) return false;
+    const Hwnd nav = e.janela;
+    if (!pl::janela_visivel(nav) || pl::janela_minimizada(nav)) return false;
+    const std::uint32_t dpi = pl::dpi_da_janela(nav);
+    return dpi != 0 && dpi == pl::dpi_da_janela(vidrel);
+}
+
+// Há janela de outro dono entre o navegador e a Vidrel, ou a Vidrel não está
+// acima dele? Menus e diálogos do próprio navegador podem ficar no meio.
+bool fora_de_ordem(Hwnd vidrel, Hwnd nav) {
+    Hwnd w = pl::vizinha(nav, pl::Vizinha::anterior);
+    if (w == 0) return true;
+    for (int andadas = 0; andadas < 256; ++andadas) {
+        if (w == 0) return true;  // chegou ao topo sem achar a Vidrel
+        if (w == vidrel) return false;
+        const bool a_mostra = pl::janela_visivel(w) && !pl::janela_minimizada(w);
+        if (a_mostra && pl::ancestral(w, pl::Ancestral::dono_raiz) != nav) return true;
+        w = pl::vizinha(w, pl::Vizinha::anterior);
+    }
+    return false;
+}
+
+}  // namespace
+
+bool chave_ligada() {
+    return CHAVE_PRESA.com([](ChavePresa& c) {
+        if (!c.caminho) return false;
+        const pl::Instante agora = pl::agora();
+        if (c.ultima_olhada && agora - *c.ultima_olhada < std::chrono::seconds(1)) return c.resposta;
+        std::error_code erro;
+        c.resposta = std::filesystem::exists(std::filesystem::u8path(*c.caminho), erro) && !erro;
+        c.ultima_olhada = agora;
+        return c.resposta;
+    });
+}
+
+void publicar_estado(const std::optional<Alvo>& novo) {
+    const bool igual = ALVO_PUBLICADO.com([&](std::optional<Alvo>& guardado) {
+        if (guardado == novo) return true;
+        guardado = novo;
+        return false;
+    });
+    const Hwnd vidrel = JANELA.load();
+    if (igual) {
+        // O app pode ter mexido na janela dele: volta para cima do chat.
+        if (novo && JANELA_EXTERNA && vidrel != 0) {
+            const auto r = pl::retangulo_da_janela(vidrel);
+            if (!r || *r != novo->chat) posicionar(vidrel, *novo, ModoDePosicao::de_outra_thread);
+        }
+        return;
+    }
+    if (novo) NAVEGADOR_ATUAL = novo->janela;
+    if (!JANELA_EXTERNA) {
+        if (vidrel != 0) pl::postar_mensagem(vidrel, WM_ESTADO, 0, 0);
+        return;
+    }
+    const std::string linha = linha_de_estado(novo);
+    ULTIMA_LINHA_DE_ESTADO.com([&](std::string& ultima) {
+        if (linha == ultima) return;
+        escrever_linha(linha);
+        ultima = linha;
+    });
+    if (novo && vidrel != 0) posicionar(vidrel, *novo, ModoDePosicao::de_outra_thread);
+}
+
+void posicionar(Hwnd vidrel, const Alvo& e, ModoDePosicao modo) {
+    if (!JANELA_EXTERNA) {
+        posicionar_flutuando(vidrel, e, modo);
+        return;
+    }
+    const Hwnd nav = e.janela;
+    const Hwnd presa = PRESA_EM.load();
+    if (presa != 0 && presa != nav) soltar(vidrel, "a live foi para outro navegador");
+    if (PRESA_EM.load() != 0) {
+        const std::string motivo = motivo_para_soltar(nav);
+        if (motivo.empty()) {
+            posicionar_presa(vidrel, e, modo);
+            return;
+        }
+        soltar_pelo_motivo(vidrel, motivo);
+        posicionar_flutuando(vidrel, e, modo);
+        return;
+    }
+    if (pode_prender(vidrel, e) && prender(vidrel, nav)) {
+        posicionar_presa(vidrel, e, modo);
+        return;
+    }
+    posicionar_flutuando(vidrel, e, modo);
+}
+
+void soltar(Hwnd vidrel, std::string_view motivo) {
+    std::lock_guard g(PRESA);
+    if (vidrel == 0 || PRESA_EM.exchange(0) == 0) return;
+    pl::definir_pai(vidrel, 0);
+    const std::uint32_t atual = pl::estilo_da_janela(vidrel).value_or(0);
+    pl::definir_estilo(vidrel, (ESTILO_SALVO & ~pl::estilo::visivel) | (atual & pl::estilo::visivel));
+    DONO_ATUAL = 0;
+    registrar("Vidrel solta do navegador (" + std::string(motivo) + "); de volta por cima dele");
+}
+
+void manter_posicao(Hwnd vidrel) {
+    if (vidrel == 0) return;
+    const std::optional<Alvo> estado = ALVO_PUBLICADO.copiar();
+    const Hwnd presa = PRESA_EM.load();
+    if (presa != 0) {
+        const std::string motivo = motivo_para_soltar(presa);
+        if (motivo.empty()) {
+            if (pl::janela_visivel(vidrel) &&
+                pl::vizinha(presa, pl::Vizinha::primeira_filha) != vidrel)
+                pl::posicionar_janela(vidrel, 0, 0, 0, 0, 0,
+                                      pl::swp::assincrono | pl::swp::sem_ativar |
+                                          pl::swp::sem_mover | pl::swp::sem_tamanho);
+            return;
+        }
+        soltar_pelo_motivo(vidrel, motivo);
+        if (estado) posicionar(vidrel, *estado, ModoDePosicao::de_outra_thread);
+    } else if (estado && pl::janela_visivel(vidrel) && pode_prender(vidrel, *estado, false)) {
+        posicionar(vidrel, *estado, ModoDePosicao::de_outra_thread);
+        if (PRESA_EM.load() != 0) return;
+    }
+    if (estado && pl::janela_visivel(vidrel) && fora_de_ordem(vidrel, estado->janela))
+        posicionar(vidrel, *estado, ModoDePosicao::de_outra_thread);
+}
+
+void reiniciar_posicionamento() {
+    PRESA_EM = 0;
+    PRESA_RECUSADA = false;
+    DONO_ATUAL = 0;
+    ULTIMA_LINHA_DE_ESTADO.guardar({});
+    std::lock_guard g(PRESA);
+    ESTILO_SALVO = 0;
+    DPI_PRESA = 0;
+}

@@ -1,0 +1,35 @@
+#pragma once
+// Publicação do alvo e posição da Vidrel sobre o chat: flutuando por cima do
+// navegador como janela possuída por ele, ou presa como filha dele enquanto o
+// arquivo-chave de --presa existe.
+
+#include <atomic>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "comum/tipos.hpp"
+#include "localizador/alvo.hpp"
+
+enum class ModoDePosicao {
+    da_propria_thread = 1,  // o procedimento da nossa janela (protótipo)
+    de_outra_thread = 2,    // o localizador movendo a janela do app (hospedado)
+};
+
+// Guarda o alvo, avisa o app ou a nossa janela e move a Vidrel.
+void publicar_estado(const std::optional<Alvo>& novo);
+void posicionar(Hwnd vidrel, const Alvo& estado, ModoDePosicao modo);
+// Solta a Vidrel do navegador, com o motivo no log; flutuando, não faz nada.
+void soltar(Hwnd vidrel, std::string_view motivo);
+// Hospedado, a cada volta: mantém presa, ou por cima do navegador na ordem z.
+void manter_posicao(Hwnd vidrel);
+// O arquivo-chave existe? Olha o disco no máximo uma vez por segundo.
+bool chave_ligada();
+
+// A janela do navegador a que a Vidrel está presa; 0 = flutuando.
+extern std::atomic<Hwnd> PRESA_EM;
+// Depois de uma recusa do Windows ou de mudar a escala, nunca mais prende.
+extern std::atomic<bool> PRESA_RECUSADA;
+
+// Para os testes dentro do processo: volta ao estado do começo.
+void reiniciar_posicionamento();

@@ -1,0 +1,64 @@
+#include "localizador/alvo.hpp"
+
+#include "localizador/saida.hpp"
+
+Protegido<std::optional<Alvo>> ALVO_PUBLICADO;
+
+const char* nome_do_site(Site s) { return s == Site::Kick ? "Kick" : "Twitch"; }
+
+namespace {
+
+const char* logico(bool b) { return b ? "true" : "false"; }
+
+std::string ret_ou_nulo(const std::optional<Retangulo>& r) {
+    return r ? retangulo_json(*r) : "null";
+}
+
+Retangulo relativo(const Retangulo& r, const Retangulo& chat) {
+    return deslocar(r, -std::int64_t{chat.esquerda}, -std::int64_t{chat.topo});
+}
+
+}  // namespace
+
+std::string linha_de_estado(const std::optional<Alvo>& alvo) {
+    if (!alvo) return "{\"site\":null}";
+    const Alvo& a = *alvo;
+    std::string buracos;
+    for (const Retangulo& b : a.buracos) {
+        if (!buracos.empty()) buracos += ',';
+        buracos += retangulo_json(b);
+    }
+    if (a.buraco_extra) {
+        if (!buracos.empty()) buracos += ',';
+        buracos += retangulo_json(*a.buraco_extra);
+    }
+    std::optional<Retangulo> pagina;
+    if (a.pagina) pagina = relativo(*a.pagina, a.chat);
+    // O canal só tem letras, dígitos, "_" e "-"; o escape não muda um canal
+    // válido e impede que um inválido quebre a linha.
+    std::string s = "{\"site\":\"";
+    s += a.site == Site::Kick ? "kick" : "twitch";
+    s += "\",\"canal\":";
+    s += a.canal ? texto_json(*a.canal) : "null";
+    s += ",\"largura\":" + std::to_string(a.chat.largura());
+    s += ",\"altura\":" + std::to_string(a.chat.altura());
+    s += ",\"folga\":" + std::to_string(a.folga);
+    s += ",\"com7tv\":";
+    s += logico(a.com7tv);
+    s += ",\"pausado\":";
+    s += logico(a.pausado);
+    s += ",\"buracos\":[" + buracos + "]";
+    s += ",\"pagina\":" + ret_ou_nulo(pagina);
+    s += ",\"botao\":" + ret_ou_nulo(a.botao);
+    s += ",\"janela\":" + std::to_string(a.janela);
+    s += ",\"frente\":";
+    s += logico(a.frente);
+    s += ",\"avista\":";
+    s += logico(a.avista);
+    s += "}";
+    return s;
+}
+
+std::string linha_de_tela_cheia(bool cheia) {
+    return std::string("{\"telaCheia\":") + logico(cheia) + "}";
+}

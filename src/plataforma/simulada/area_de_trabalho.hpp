@@ -1,0 +1,201 @@
+#pragma once
+// A área de trabalho simulada: monitores, janelas com sua ordem z, processos,
+// a janela da frente, o cursor e o teclado, e para cada janela de navegador a
+// árvore de elementos de UI Automation da página. Tudo o que o programa faz
+// nela (mover, esconder, prender, pintar, postar) é aplicado e registrado no
+// rastro; a linha do tempo da cena a muda nos instantes marcados.
+
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "comum/tipos.hpp"
+#include "plataforma/janelas.hpp"
+#include "plataforma/sincronia.hpp"
+#include "plataforma/simulada/rastro.hpp"
+
+namespace plataforma::simulada {
+
+// Tipos de controle de UI Automation que as cenas citam pelo nome.
+std::optional<std::int32_t> tipo_de_controle(const std::string& nome);
+std::string nome_do_tipo(std::int32_t tipo);
+
+struct ElementoSim {
+    int numero = 0;     // identidade em tempo de execução
+    std::string chave;  // nome do elemento na cena (opcional)
+    std::string papel;  // papel ARIA
+    std::string id;     // id de automação
+    std::string classe;
+    std::string nome;
+    std::optional<std::string> valor;  // valor de texto
+    bool valor_nao_texto = false;      // há valor, mas não é texto (número)
+    std::int32_t tipo = 50026;         // tipo de controle (Group)
+    Retangulo ret;
+    bool fora = false;  // IsOffscreen
+    Hwnd janela_nativa = 0;
+    bool invocavel = false;  // padrão Invoke
+    bool rolavel = false;    // padrão ScrollItem
+    bool focavel = true;
+    bool removido = false;
+    std::weak_ptr<ElementoSim> pai;
+    std::vector<std::shared_ptr<ElementoSim>> filhos;
+};
+using ElementoPtr = std::shared_ptr<ElementoSim>;
+
+struct TextoPintado {
+    std::string texto;
+    Retangulo caixa;
+    Cor cor;
+    std::uint32_t formato = 0;
+    std::vector<std::string> linhas;  // como o texto quebrou dentro da caixa
+    int altura = 0;
+    int largura_maior_linha = 0;
+};
+
+struct PinturaRegistrada {
+    Retangulo cliente;
+    std::vector<std::pair<Retangulo, Cor>> preenchimentos;
+    std::optional<Fonte> fonte;
+    bool fundo_transparente = false;
+    std::vector<TextoPintado> textos;
+};
+
+struct JanelaSim {
+    Hwnd hwnd = 0;
+    std::string classe;
+    std::string titulo;
+    std::uint32_t processo = 0;
+    std::uint32_t thread = 0;
+    Retangulo ret;                  // retângulo da janela, tela
+    Retangulo bordas;               // margens da área cliente dentro de ret
+    bool visivel = true;
+    bool minimizada = false;
+    std::optional<std::uint32_t> dpi;  // fixo pela cena; senão o do monitor
+    Hwnd dono = 0;
+    Hwnd pai = 0;
+    std::uint32_t estilo = 0;
+    std::uint32_t estilo_ex = 0;
+    std::vector<Hwnd> filhas;  // a primeira é a de cima
+    Hwnd foco = 0;             // hwndFocus da thread GUI
+
+    // Janelas criadas pelo programa.
+    bool propria = false;
+    ProcedimentoDeJanela procedimento = nullptr;
+    std::thread::id thread_dona;
+    std::optional<std::uint8_t> alfa;
+    bool precisa_pintar = false;
+    std::optional<PinturaRegistrada> ultima_pintura;
+    int pinturas = 0;
+
+    // Elementos de UI Automation abaixo do elemento da janela.
+    std::vector<ElementoPtr> arvore;
+};
+
+struct MonitorSim {
+    std::intptr_t id = 0;
+    Retangulo ret;
+    std::uint32_t dpi = 96;
+};
+
+// Uma chamada que a cena manda falhar. Sem janela ou chave, vale para todas;
+// "pular" chamadas passam antes; "vezes" < 0 é para sempre.
+struct FalhaSim {
+    std::string chamada;
+    Hwnd janela = 0;
+    std::string chave;
+    std::int32_t hresult = static_cast<std::int32_t>(0x80004005u);  // E_FAIL
+    int pular = 0;
+    int vezes = -1;
+};
+
+struct ProcessoSim {
+    std::string caminho;
+    bool acessivel = true;  // OpenProcess funciona
+};
+
+class AreaDeTrabalho {
+public:
+    static AreaDeTrabalho& global();
+
+    // Tudo abaixo é protegido por esta trava; nenhuma espera é feita com ela.
+    std::mutex m;
+
+    std::vector<MonitorSim> monitores;
+    std::map<Hwnd, JanelaSim> janelas;
+    std::vector<Hwnd> ordem_z;  // janelas de topo, a de cima primeiro
+    std::map<std::uint32_t, ProcessoSim> processos;
+    std::uint32_t processo_do_programa = 4242;
+    Hwnd frente = 0;
+    Ponto cursor;
+    bool cursor_visivel = true;
+    std::set<int> teclas;  // códigos virtuais apertados
+    std::map<std::string, ProcedimentoDeJanela> classes;
+    std::map<std::string, ElementoPtr> por_chave;
+    std::vector<FalhaSim> falhas;
+    int proximo_elemento = 1;
+    Hwnd proxima_janela = 0x30000;
+
+    // Filas de mensagens das threads do programa. A espera por mensagem usa a
+    // trava e o sinal do programa, para que o relógio saiba quem está parado.
+    plataforma::Trava filas_trava;
+    plataforma::Sinal filas_sinal;
+    std::map<std::thread::id, std::deque<Mensagem>> filas;
+
+    // Esvazia tudo (antes de carregar outra cena).
+    void limpar();
+
+    // A chamada deve falhar agora? Devolve o HRESULT e gasta uma vez.
+    std::optional<std::int32_t> deve_falhar(const std::string& chamada, Hwnd janela = 0,
+                                            const std::string& chave = {});
+
+    // --- Consultas (com m tomada) ---
+    JanelaSim* achar(Hwnd h);
+    bool existe(Hwnd h) { return achar(h) != nullptr; }
+    bool visivel_de_fato(Hwnd h);  // ela e todas as mães visíveis
+    std::uint32_t dpi_de(Hwnd h);
+    const MonitorSim* monitor_mais_proximo(const Retangulo& r);
+    Hwnd raiz_de(Hwnd h);
+    Hwnd dono_raiz_de(Hwnd h);
+    Retangulo cliente_em_tela(const JanelaSim& j);
+    Hwnd janela_no_ponto(Ponto p);
+
+    // --- Mudanças (com m tomada); cada uma aplica e registra no rastro ---
+    Hwnd nova_janela_propria(std::uint32_t estilo_ex, const std::string& classe,
+                             const std::string& titulo, std::uint32_t estilo,
+                             const Retangulo& ret, Hwnd pai);
+    void inserir_no_topo(Hwnd h);
+    void colocar_depois_de(Hwnd h, Hwnd depois_de);
+    // Move e redimensiona; filhas e elementos da página vão junto.
+    void mover(Hwnd h, const Retangulo& novo);
+    void mudar_visibilidade(Hwnd h, bool visivel);
+    void mudar_pai(Hwnd h, Hwnd pai);
+    void fechar(Hwnd h);
+    void trazer_para_frente(Hwnd h);
+
+    // --- Elementos ---
+    ElementoPtr novo_elemento();
+    void registrar_chaves(const ElementoPtr& e);
+    void esquecer_chaves(const ElementoPtr& e);
+    void deslocar_elementos(std::vector<ElementoPtr>& arvore, std::int64_t dx, std::int64_t dy);
+
+    // Pede WM_PAINT para a janela própria; a thread dela é acordada quando a
+    // trava da área for solta (acordar_pendente).
+    void pedir_pintura(JanelaSim& j);
+    bool acordar_pendente = false;
+
+private:
+    std::vector<Hwnd>* irmas_de(Hwnd h);
+};
+
+// Acorda quem espera mensagens. Chamada sem a trava da área: a ordem é
+// filas_trava antes de m.
+void acordar_filas();
+
+}  // namespace plataforma::simulada

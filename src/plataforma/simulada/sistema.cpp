@@ -1,0 +1,232 @@
+// O quadro do processo na simulação: o relógio do escalonador, as opções da
+// simulação na linha de comando (--cena, --rastro, --tempo) e o console.
+
+#include "plataforma/sistema.hpp"
+
+#include <cstdio>
+#include <cstdlib>
+#include <deque>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "comum/texto.hpp"
+#include "plataforma/simulada/area_de_trabalho.hpp"
+#include "plataforma/simulada/cena.hpp"
+#include "plataforma/simulada/console.hpp"
+#include "plataforma/simulada/rastro.hpp"
+#include "plataforma/simulada/relogio.hpp"
+
+namespace plataforma {
+
+using simulada::Relogio;
+using simulada::Rastro;
+
+namespace {
+
+std::vector<std::string>& args() {
+    static std::vector<std::string> a;
+    return a;
+}
+
+struct EntradaDaCena {
+    bool ligada = false;
+    bool fechada = false;
+    std::deque<std::string> linhas;
+    Trava trava;
+    Sinal sinal;
+};
+
+EntradaDaCena& entrada() {
+    static EntradaDaCena e;
+    return e;
+}
+
+void rastrear_texto(const char* campo, std::string_view bytes) {
+    if (!Rastro::global().ativo()) return;
+    std::string_view resto = bytes;
+    while (!resto.empty()) {
+        const std::size_t fim = resto.find('\n');
+        std::string_view linha = resto.substr(0, fim);
+        Rastro::global().registrar({{campo, std::string(linha)}});
+        if (fim == std::string_view::npos) break;
+        resto.remove_prefix(fim + 1);
+    }
+}
+
+[[noreturn]] void erro_de_uso_da_simulacao(const std::string& texto) {
+    std::fputs((texto + "\n").c_str(), stderr);
+    std::fflush(stderr);
+    std::_Exit(2);
+}
+
+}  // namespace
+
+Instante agora() { return Relogio::global().agora(); }
+
+void dormir(Duracao d) { Relogio::global().dormir_ate(agora() + d); }
+
+void dormir_ate(Instante prazo) { Relogio::global().dormir_ate(prazo); }
+
+bool iniciar_thread(std::function<void()> corpo) {
+    Relogio::global().entrar();
+    try {
+        std::thread([corpo = std::move(corpo)] {
+            corpo();
+            Relogio::global().sair();
+        }).detach();
+        return true;
+    } catch (...) {
+        Relogio::global().sair();
+        return false;
+    }
+}
+
+void encerrar_processo(int codigo) {
+    std::fflush(stdout);
+    std::fflush(stderr);
+    Rastro::global().registrar({{"encerrado", codigo}});
+    Rastro::global().esvaziar();
+    std::_Exit(codigo);
+}
+
+void parar(std::string_view motivo) {
+    escrever_erro(std::string(motivo) + "\n");
+    encerrar_processo(1);
+}
+
+void iniciar_plataforma(int argc, char** argv) {
+    std::optional<std::string> arquivo;
+    std::optional<std::string> rastro;
+    std::optional<Relogio::Modo> tempo;
+    std::vector<std::string> resto;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        const bool tem_valor = i + 1 < argc;
+        if (a == "--cena" || a == "--rastro" || a == "--tempo") {
+            if (!tem_valor) erro_de_uso_da_simulacao(a + " <valor>: falta o valor");
+            const std::string v = argv[++i];
+            if (a == "--cena") {
+                arquivo = v;
+            } else if (a == "--rastro") {
+                rastro = v;
+            } else if (v == "virtual") {
+                tempo = Relogio::Modo::Virtual;
+            } else if (v == "real") {
+                tempo = Relogio::Modo::Real;
+            } else {
+                erro_de_uso_da_simulacao("--tempo <virtual|real>");
+            }
+            continue;
+        }
+        resto.push_back(a);
+    }
+    args() = resto;
+
+    std::string texto;
+    const std::string nome = arquivo.value_or("(cena padrão)");
+    if (arquivo) {
+        std::ifstream f(*arquivo, std::ios::binary);
+        if (!f) erro_de_uso_da_simulacao("cena " + nome + ": não consegui abrir o arquivo");
+        std::ostringstream ss;
+        ss << f.rdbuf();
+        texto = ss.str();
+    } else {
+        texto = simulada::texto_da_cena_padrao();
+    }
+    if (rastro && !Rastro::global().abrir(*rastro))
+        erro_de_uso_da_simulacao("--rastro " + *rastro + ": não consegui criar o arquivo");
+
+    simulada::Cena cena;
+    try {
+        cena = simulada::carregar_cena(texto, simulada::AreaDeTrabalho::global());
+    } catch (const simulada::ErroDeCena& e) {
+        erro_de_uso_da_simulacao("cena " + nome + ": " + e.what());
+    }
+    const Relogio::Modo modo = tempo.value_or(cena.tempo.value_or(Relogio::Modo::Virtual));
+    if (modo == Relogio::Modo::Virtual && !cena.tem_fim)
+        erro_de_uso_da_simulacao("cena " + nome +
+                                 ": no tempo virtual a linha do tempo precisa de um evento \"fim\" "
+                                 "(sem ele o relógio correria sem parar)");
+    Relogio::global().reiniciar(modo);
+    simulada::usar_entrada_da_cena(cena.entrada_da_cena);
+    Rastro::global().registrar({{"cena", nome},
+                                {"tempo", modo == Relogio::Modo::Virtual ? "virtual" : "real"}});
+    if (!simulada::iniciar_linha_do_tempo(std::move(cena.linha_do_tempo)))
+        erro_de_uso_da_simulacao("cena " + nome + ": não consegui iniciar a linha do tempo");
+}
+
+std::vector<std::string> argumentos() { return args(); }
+
+bool escrever_saida(std::string_view bytes) {
+    const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size() &&
+                    std::fflush(stdout) == 0;
+    rastrear_texto("saida", bytes);
+    return ok;
+}
+
+void escrever_erro(std::string_view bytes) {
+    std::fwrite(bytes.data(), 1, bytes.size(), stderr);
+    std::fflush(stderr);
+    rastrear_texto("erro", bytes);
+}
+
+bool ler_linha_da_entrada(std::string& linha) {
+    EntradaDaCena& e = entrada();
+    {
+        std::unique_lock lk(e.trava);
+        if (e.ligada) {
+            while (e.linhas.empty() && !e.fechada) e.sinal.esperar(lk);
+            if (e.linhas.empty()) return false;
+            linha = std::move(e.linhas.front());
+            e.linhas.pop_front();
+            return true;
+        }
+    }
+    // A leitura real para fora do relógio: o tempo virtual segue enquanto isso.
+    Relogio::global().sair_para_fora();
+    linha.clear();
+    bool leu = false;
+    for (int c; (c = std::fgetc(stdin)) != EOF;) {
+        leu = true;
+        if (c == '\n') break;
+        linha += static_cast<char>(c);
+    }
+    const bool ok = leu && !std::ferror(stdin);
+    Relogio::global().voltar_de_fora();
+    return ok;
+}
+
+std::optional<std::string> variavel_de_ambiente(const char* nome) {
+    const char* v = std::getenv(nome);
+    if (!v || !utf8_valido(v)) return std::nullopt;
+    return std::string(v);
+}
+
+}  // namespace plataforma
+
+namespace plataforma::simulada {
+
+void usar_entrada_da_cena(bool sim) {
+    EntradaDaCena& e = entrada();
+    std::lock_guard g(e.trava);
+    e.ligada = sim;
+    e.fechada = false;
+    e.linhas.clear();
+}
+
+void entrada_receber_linha(std::string linha) {
+    EntradaDaCena& e = entrada();
+    std::lock_guard g(e.trava);
+    e.linhas.push_back(std::move(linha));
+    e.sinal.notificar_todos();
+}
+
+void entrada_fechar() {
+    EntradaDaCena& e = entrada();
+    std::lock_guard g(e.trava);
+    e.fechada = true;
+    e.sinal.notificar_todos();
+}
+
+}  // namespace plataforma::simulada

@@ -1,0 +1,140 @@
+// O quadro do processo no Windows.
+
+#include "plataforma/sistema.hpp"
+
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <thread>
+
+#include "plataforma/win32/comum_win32.hpp"
+
+#include <shellapi.h>
+
+#ifndef CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
+#define CREATE_WAITABLE_TIMER_HIGH_RESOLUTION 0x00000002
+#endif
+
+namespace plataforma {
+
+namespace {
+
+// Um temporizador de alta resolução por thread (Windows 10 1803 em diante);
+// sem ele, o sleep comum.
+HANDLE temporizador_da_thread() {
+    thread_local HANDLE t = CreateWaitableTimerExW(nullptr, nullptr,
+                                                   CREATE_WAITABLE_TIMER_HIGH_RESOLUTION,
+                                                   TIMER_ALL_ACCESS);
+    return t;
+}
+
+}  // namespace
+
+Instante agora() { return std::chrono::steady_clock::now(); }
+
+void dormir(Duracao d) {
+    if (d <= Duracao::zero()) {
+        Sleep(0);
+        return;
+    }
+    if (HANDLE t = temporizador_da_thread()) {
+        LARGE_INTEGER prazo;
+        // Relativo, em unidades de 100 ns.
+        prazo.QuadPart = -static_cast<LONGLONG>(
+            std::chrono::duration_cast<std::chrono::nanoseconds>(d).count() / 100);
+        if (SetWaitableTimer(t, &prazo, 0, nullptr, nullptr, FALSE) &&
+            WaitForSingleObject(t, INFINITE) == WAIT_OBJECT_0)
+            return;
+    }
+    std::this_thread::sleep_for(d);
+}
+
+void dormir_ate(Instante prazo) {
+    const Instante a = agora();
+    if (prazo > a) dormir(prazo - a);
+}
+
+bool iniciar_thread(std::function<void()> corpo) {
+    try {
+        std::thread(std::move(corpo)).detach();
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+void encerrar_processo(int codigo) {
+    std::fflush(stdout);
+    std::fflush(stderr);
+    std::_Exit(codigo);
+}
+
+void parar(std::string_view motivo) {
+    escrever_erro(std::string(motivo) + "\n");
+    encerrar_processo(1);
+}
+
+void iniciar_plataforma(int, char**) {
+    // Cada linha termina só com "\n", como o protocolo pede, e sai em UTF-8.
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+    _setmode(_fileno(stdin), _O_BINARY);
+    SetConsoleOutputCP(CP_UTF8);
+}
+
+std::vector<std::string> argumentos() {
+    std::vector<std::string> r;
+    int n = 0;
+    LPWSTR* v = CommandLineToArgvW(GetCommandLineW(), &n);
+    if (!v) return r;
+    for (int i = 1; i < n; ++i) r.push_back(win32::estreito(v[i], wcslen(v[i])));
+    LocalFree(v);
+    return r;
+}
+
+bool escrever_saida(std::string_view bytes) {
+    return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size() &&
+           std::fflush(stdout) == 0;
+}
+
+void escrever_erro(std::string_view bytes) {
+    std::fwrite(bytes.data(), 1, bytes.size(), stderr);
+    std::fflush(stderr);
+}
+
+bool ler_linha_da_entrada(std::string& linha) {
+    linha.clear();
+    bool leu = false;
+    for (int c; (c = std::fgetc(stdin)) != EOF;) {
+        leu = true;
+        if (c == '\n') break;
+        linha += static_cast<char>(c);
+    }
+    return leu && !std::ferror(stdin);
+}
+
+std::optional<std::string> variavel_de_ambiente(const char* nome) {
+    const std::wstring n = win32::largo(nome);
+    const DWORD tamanho = GetEnvironmentVariableW(n.c_str(), nullptr, 0);
+    if (tamanho == 0) return std::nullopt;
+    std::wstring v(tamanho, L'\0');
+    SetLastError(0);
+    const DWORD lidos = GetEnvironmentVariableW(n.c_str(), v.data(), tamanho);
+    if (lidos >= tamanho || GetLastError() == ERROR_ENVVAR_NOT_FOUND) return std::nullopt;
+    v.resize(lidos);
+    // Metades de par soltas: o valor não é Unicode válido.
+    for (std::size_t i = 0; i < v.size(); ++i) {
+        const wchar_t c = v[i];
+        if (c >= 0xD800 && c <= 0xDBFF) {
+            if (i + 1 >= v.size() || v[i + 1] < 0xDC00 || v[i + 1] > 0xDFFF) return std::nullopt;
+            ++i;
+        } else if (c >= 0xDC00 && c <= 0xDFFF) {
+            return std::nullopt;
+        }
+    }
+    return win32::estreito(v.data(), v.size());
+}
+
+}  // namespace plataforma
