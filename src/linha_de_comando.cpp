@@ -4,8 +4,10 @@
 #include <charconv>
 
 std::optional<std::int64_t> ler_handle(std::string_view t) {
-    if (!t.empty() && t.front() == '+') t.remove_prefix(1);
-    const std::string_view digitos = !t.empty() && t.front() == '-' ? t.substr(1) : t;
+    // Um sinal só: depois de um "+" não pode vir um "-".
+    const bool mais = !t.empty() && t.front() == '+';
+    if (mais) t.remove_prefix(1);
+    const std::string_view digitos = !mais && !t.empty() && t.front() == '-' ? t.substr(1) : t;
     if (digitos.empty() ||
         !std::all_of(digitos.begin(), digitos.end(), [](char c) { return c >= '0' && c <= '9'; }))
         return std::nullopt;

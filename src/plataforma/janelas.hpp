@@ -88,6 +88,8 @@ bool definir_alfa(Hwnd janela, std::uint8_t alfa);
 
 // GetMessageW para qualquer janela da thread: >0 mensagem, 0 WM_QUIT, -1 erro.
 int obter_mensagem(Mensagem& m);
+// PeekMessageW com PM_REMOVE: a próxima mensagem da thread, sem esperar.
+bool espiar_mensagem(Mensagem& m);
 // TranslateMessage e DispatchMessageW.
 void traduzir_e_despachar(const Mensagem& m);
 std::intptr_t procedimento_padrao(Hwnd janela, std::uint32_t msg, std::uintptr_t wparam,

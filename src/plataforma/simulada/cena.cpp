@@ -135,8 +135,10 @@ std::string indice(const std::string& caminho, std::size_t i) {
     return caminho + "[" + std::to_string(i) + "]";
 }
 
-// Troca "{n}" pelo número da repetição em todos os textos do elemento.
+// Troca "{n}" pelo número da repetição em todos os textos do elemento; uma
+// repetição de dentro guarda o seu "{n}" para si.
 void numerar(Json& j, int n) {
+    if (j.is_object() && j.contains("repetir")) return;
     if (j.is_string()) {
         std::string s = j.get<std::string>();
         for (std::size_t p; (p = s.find("{n}")) != std::string::npos;)
@@ -272,17 +274,31 @@ public:
         }
     }
 
-    std::uint32_t processo_de(Leitor& l) {
+    // Sem número, uma janela fica no processo do mesmo executável (como os
+    // navegadores), a filha no da mãe, e uma sem executável num processo seu.
+    std::uint32_t processo_de(Leitor& l, Hwnd pai) {
         if (l.tem("processo")) return l.natural32("processo", 0);
-        // Sem número: um processo por executável, como os navegadores.
-        const std::string exe = l.tem("executavel") ? l.texto("executavel") : std::string();
-        const auto it = processo_por_exe_.find(exe);
-        if (it != processo_por_exe_.end()) return it->second;
+        if (l.tem("executavel")) {
+            const std::string caminho = caminho_do_executavel(l.texto("executavel"));
+            for (const auto& [id, proc] : a_.processos)
+                if (proc.caminho == caminho && id != a_.processo_do_programa) return id;
+        } else if (JanelaSim* mae = a_.achar(pai)) {
+            return mae->processo;
+        }
         std::uint32_t p = 5000;
-        while (a_.processos.count(p) || usados_.count(p)) p += 4;
-        usados_.insert(p);
-        processo_por_exe_[exe] = p;
+        while (a_.processos.count(p) || processo_em_uso(p)) p += 4;
+        a_.processos[p];  // reserva o número
         return p;
+    }
+
+    static std::string caminho_do_executavel(std::string exe) {
+        return exe.find('\\') == std::string::npos ? "C:\\Programas\\" + exe : exe;
+    }
+
+    bool processo_em_uso(std::uint32_t p) const {
+        for (const auto& [h, j] : a_.janelas)
+            if (j.processo == p) return true;
+        return false;
     }
 
     void janela(const Json& j, const std::string& caminho, Hwnd pai, bool no_topo) {
@@ -294,12 +310,10 @@ public:
             Leitor::erro_em(l.de("hwnd"), "handle repetido " + std::to_string(w.hwnd));
         w.classe = l.texto("classe", "");
         w.titulo = l.texto("titulo", "");
-        w.processo = processo_de(l);
+        w.processo = processo_de(l, pai);
         if (l.tem("executavel")) {
-            std::string exe = l.texto("executavel");
-            if (exe.find('\\') == std::string::npos) exe = "C:\\Programas\\" + exe;
             auto& proc = a_.processos[w.processo];
-            if (proc.caminho.empty()) proc.caminho = exe;
+            if (proc.caminho.empty()) proc.caminho = caminho_do_executavel(l.texto("executavel"));
         }
         w.thread = l.natural32("thread", w.processo + 1);
         w.ret = l.retangulo("ret");
@@ -367,8 +381,6 @@ public:
 
 private:
     AreaDeTrabalho& a_;
-    std::map<std::string, std::uint32_t> processo_por_exe_;
-    std::set<std::uint32_t> usados_;
 };
 
 const std::set<std::string>& acoes_validas() {
@@ -553,6 +565,7 @@ Cena carregar_cena(const std::string& texto, AreaDeTrabalho& a) {
             const Json& ps = l.lista("processos");
             for (std::size_t i = 0; i < ps.size(); ++i) {
                 Leitor p(ps[i], indice(l.de("processos"), i));
+                if (!p.tem("processo")) p.erro("falta o campo \"processo\"");
                 const std::uint32_t id = p.natural32("processo", 0);
                 auto& proc = a.processos[id];
                 proc.caminho = p.texto("caminho", proc.caminho);
@@ -566,6 +579,10 @@ Cena carregar_cena(const std::string& texto, AreaDeTrabalho& a) {
             for (std::size_t i = 0; i < js.size(); ++i)
                 montador.janela(js[i], indice(l.de("janelas"), i), 0, false);
         }
+        // As que ficam sempre no topo vêm antes das outras, na ordem do arquivo.
+        std::stable_partition(a.ordem_z.begin(), a.ordem_z.end(), [&](Hwnd h) {
+            return (a.janelas[h].estilo_ex & estilo_ex::topo) != 0;
+        });
         for (auto& [h, j] : a.janelas) {
             if (j.dono && !a.existe(j.dono))
                 throw ErroDeCena("janela " + std::to_string(h) + ": dono " +

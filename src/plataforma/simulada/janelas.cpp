@@ -105,29 +105,43 @@ bool definir_alfa(Hwnd janela, std::uint8_t alfa) {
     return ok;
 }
 
+namespace {
+
+// A próxima mensagem da thread: as postadas primeiro; WM_PAINT, como no
+// Windows, só com a fila vazia. Com a trava da área tomada.
+bool proxima_mensagem(AreaDeTrabalho& a, Mensagem& m) {
+    const auto eu = std::this_thread::get_id();
+    auto fila = a.filas.find(eu);
+    if (fila != a.filas.end() && !fila->second.empty()) {
+        m = fila->second.front();
+        fila->second.pop_front();
+        return true;
+    }
+    for (auto& [h, j] : a.janelas) {
+        if (j.propria && j.thread_dona == eu && j.precisa_pintar && j.visivel) {
+            m = {h, wm::pintar, 0, 0};
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
 int obter_mensagem(Mensagem& m) {
     AreaDeTrabalho& a = area();
-    const auto eu = std::this_thread::get_id();
     std::unique_lock lk(a.filas_trava);
     for (;;) {
         {
             std::lock_guard g(a.m);
-            auto fila = a.filas.find(eu);
-            if (fila != a.filas.end() && !fila->second.empty()) {
-                m = fila->second.front();
-                fila->second.pop_front();
-                return 1;
-            }
-            // Como no Windows, WM_PAINT só vem quando a fila está vazia.
-            for (auto& [h, j] : a.janelas) {
-                if (j.propria && j.thread_dona == eu && j.precisa_pintar && j.visivel) {
-                    m = {h, wm::pintar, 0, 0};
-                    return 1;
-                }
-            }
+            if (proxima_mensagem(a, m)) return 1;
         }
         a.filas_sinal.esperar(lk);
     }
+}
+
+bool espiar_mensagem(Mensagem& m) {
+    return com_area([&](AreaDeTrabalho& a) { return proxima_mensagem(a, m); });
 }
 
 void traduzir_e_despachar(const Mensagem& m) {

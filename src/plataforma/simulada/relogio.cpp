@@ -18,11 +18,11 @@ Relogio& Relogio::global() {
 
 void Relogio::reiniciar(Modo modo) {
     Lock lk(m_);
+    // A contagem de quem roda fica: uma thread que ainda está saindo (ou
+    // esperando) continua participante.
     modo_ = modo;
     agora_ns_ = 0;
     inicio_parede_ = std::chrono::steady_clock::now();
-    rodando_ = 1;
-    com_prazo_.clear();
 }
 
 Relogio::Modo Relogio::modo() {

@@ -32,7 +32,7 @@ public:
 
     static Relogio& global();
 
-    // Volta ao instante zero com uma única participante (a thread que chama).
+    // Volta ao instante zero no modo dado (entre testes e na partida).
     void reiniciar(Modo modo);
     Modo modo();
 

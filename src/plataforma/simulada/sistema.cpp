@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <atomic>
 #include <deque>
 #include <fstream>
 #include <sstream>
@@ -41,6 +42,8 @@ EntradaDaCena& entrada() {
     static EntradaDaCena e;
     return e;
 }
+
+std::atomic<bool> so_no_rastro{false};
 
 void rastrear_texto(const char* campo, std::string_view bytes) {
     if (!Rastro::global().ativo()) return;
@@ -134,15 +137,15 @@ void iniciar_plataforma(int argc, char** argv) {
     } else {
         texto = simulada::texto_da_cena_padrao();
     }
-    if (rastro && !Rastro::global().abrir(*rastro))
-        erro_de_uso_da_simulacao("--rastro " + *rastro + ": não consegui criar o arquivo");
-
     simulada::Cena cena;
     try {
         cena = simulada::carregar_cena(texto, simulada::AreaDeTrabalho::global());
     } catch (const simulada::ErroDeCena& e) {
         erro_de_uso_da_simulacao("cena " + nome + ": " + e.what());
     }
+    // O rastro só é criado para uma cena que carregou.
+    if (rastro && !Rastro::global().abrir(*rastro))
+        erro_de_uso_da_simulacao("--rastro " + *rastro + ": não consegui criar o arquivo");
     const Relogio::Modo modo = tempo.value_or(cena.tempo.value_or(Relogio::Modo::Virtual));
     if (modo == Relogio::Modo::Virtual && !cena.tem_fim)
         erro_de_uso_da_simulacao("cena " + nome +
@@ -159,6 +162,10 @@ void iniciar_plataforma(int argc, char** argv) {
 std::vector<std::string> argumentos() { return args(); }
 
 bool escrever_saida(std::string_view bytes) {
+    if (so_no_rastro) {
+        rastrear_texto("saida", bytes);
+        return true;
+    }
     const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size() &&
                     std::fflush(stdout) == 0;
     rastrear_texto("saida", bytes);
@@ -166,6 +173,10 @@ bool escrever_saida(std::string_view bytes) {
 }
 
 void escrever_erro(std::string_view bytes) {
+    if (so_no_rastro) {
+        rastrear_texto("erro", bytes);
+        return;
+    }
     std::fwrite(bytes.data(), 1, bytes.size(), stderr);
     std::fflush(stderr);
     rastrear_texto("erro", bytes);
@@ -206,6 +217,8 @@ std::optional<std::string> variavel_de_ambiente(const char* nome) {
 }  // namespace plataforma
 
 namespace plataforma::simulada {
+
+void console_so_no_rastro(bool sim) { so_no_rastro = sim; }
 
 void usar_entrada_da_cena(bool sim) {
     EntradaDaCena& e = entrada();

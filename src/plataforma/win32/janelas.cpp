@@ -122,6 +122,14 @@ int obter_mensagem(Mensagem& m) {
     return r > 0 ? 1 : (r == 0 ? 0 : -1);
 }
 
+bool espiar_mensagem(Mensagem& m) {
+    MSG msg{};
+    if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) return false;
+    g_ultima_mensagem = msg;
+    m = {handle(msg.hwnd), msg.message, msg.wParam, msg.lParam};
+    return true;
+}
+
 void traduzir_e_despachar(const Mensagem& m) {
     MSG msg = g_ultima_mensagem;
     if (handle(msg.hwnd) != m.janela || msg.message != m.msg) {

@@ -1,0 +1,178 @@
+#include "ajuda.hpp"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "comum/globais.hpp"
+#include "janela/posicionamento.hpp"
+#include "localizador/alvo.hpp"
+#include "plataforma/simulada/area_de_trabalho.hpp"
+#include "plataforma/simulada/cena.hpp"
+#include "plataforma/simulada/console.hpp"
+#include "plataforma/simulada/relogio.hpp"
+
+extern char** environ;
+
+namespace fs = std::filesystem;
+using namespace plataforma::simulada;
+
+namespace {
+
+std::string ler_arquivo(const fs::path& p) {
+    std::ifstream f(p, std::ios::binary);
+    std::ostringstream ss;
+    ss << f.rdbuf();
+    return ss.str();
+}
+
+fs::path pasta_temporaria() {
+    static int contador = 0;
+    const fs::path p = fs::temp_directory_path() /
+                       ("localizador-teste-" + std::to_string(::getpid()) + "-" +
+                        std::to_string(++contador));
+    fs::create_directories(p);
+    return p;
+}
+
+Execucao executar(std::vector<std::string> args, const fs::path& pasta) {
+    const fs::path saida = pasta / "saida.txt";
+    const fs::path erro = pasta / "erro.txt";
+    const fs::path rastro = pasta / "rastro.jsonl";
+    args.insert(args.begin(), {LOCALIZADOR_BINARIO, "--rastro", rastro.string()});
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+
+    posix_spawn_file_actions_t acoes;
+    posix_spawn_file_actions_init(&acoes);
+    posix_spawn_file_actions_addopen(&acoes, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&acoes, 1, saida.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&acoes, 2, erro.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    pid_t pid = 0;
+    const int r = posix_spawn(&pid, argv[0], &acoes, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&acoes);
+    Execucao e;
+    if (r != 0) {
+        ADD_FAILURE() << "não consegui rodar " << argv[0];
+        return e;
+    }
+    const auto limite = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    int status = 0;
+    while (waitpid(pid, &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() > limite) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            ADD_FAILURE() << "o programa não terminou em 60 s";
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    e.codigo = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    e.saida = ler_arquivo(saida);
+    e.erro = ler_arquivo(erro);
+    for (const std::string& l : dividir_linhas(ler_arquivo(rastro))) e.rastro.push_back(Json::parse(l));
+    fs::remove_all(pasta);
+    return e;
+}
+
+}  // namespace
+
+std::vector<std::string> dividir_linhas(const std::string& texto) {
+    std::vector<std::string> r;
+    std::size_t inicio = 0;
+    while (inicio < texto.size()) {
+        const std::size_t fim = texto.find('\n', inicio);
+        if (fim == std::string::npos) {
+            r.push_back(texto.substr(inicio));
+            break;
+        }
+        r.push_back(texto.substr(inicio, fim - inicio));
+        inicio = fim + 1;
+    }
+    return r;
+}
+
+std::vector<std::string> Execucao::linhas_da_saida() const { return dividir_linhas(saida); }
+std::vector<std::string> Execucao::linhas_do_erro() const { return dividir_linhas(erro); }
+
+std::vector<Json> Execucao::no_rastro(const std::string& campo, const std::string& valor) const {
+    std::vector<Json> r;
+    for (const Json& j : rastro)
+        if (j.contains(campo) && j[campo].is_string() && j[campo] == valor) r.push_back(j);
+    return r;
+}
+
+Execucao rodar_programa(const std::string& cena, const std::vector<std::string>& argumentos) {
+    const fs::path pasta = pasta_temporaria();
+    const fs::path arquivo = pasta / "cena.json";
+    std::ofstream(arquivo, std::ios::binary) << cena;
+    std::vector<std::string> args{"--cena", arquivo.string(), "--tempo", "virtual"};
+    args.insert(args.end(), argumentos.begin(), argumentos.end());
+    return executar(args, pasta);
+}
+
+Execucao rodar_programa_com_arquivo(const std::string& arquivo,
+                                    const std::vector<std::string>& argumentos) {
+    std::vector<std::string> args{"--cena", std::string(CENAS_DIR) + "/" + arquivo, "--tempo",
+                                  "virtual"};
+    args.insert(args.end(), argumentos.begin(), argumentos.end());
+    return executar(args, pasta_temporaria());
+}
+
+Execucao rodar_programa_sem_cena(const std::vector<std::string>& argumentos) {
+    std::vector<std::string> args{"--tempo", "virtual"};
+    args.insert(args.end(), argumentos.begin(), argumentos.end());
+    return executar(args, pasta_temporaria());
+}
+
+std::string cena_minima(int fim_ms, const std::string& extra) {
+    return R"({
+      "janelas": [{"hwnd": 100, "classe": "VornelChat", "titulo": "Vornel", "executavel": "vornel.exe",
+                   "ret": [0, 0, 300, 600], "visivel": false}],
+      "linha_do_tempo": [)" +
+           extra + (extra.empty() ? "" : ",") + R"({"em": )" + std::to_string(fim_ms) +
+           R"(, "acao": "fim"}]
+    })";
+}
+
+void ComAreaSimulada::carregar(const std::string& cena) {
+    AreaDeTrabalho& a = AreaDeTrabalho::global();
+    {
+        std::lock_guard g(a.m);
+        carregar_cena(cena, a);
+    }
+    Relogio::global().reiniciar(Relogio::Modo::Virtual);
+    Rastro::global().guardar_na_memoria(true);
+    Rastro::global().esquecer();
+    console_so_no_rastro(true);
+    JANELA = 0;
+    JANELA_EXTERNA = false;
+    NAVEGADOR_ATUAL = 0;
+    DONO = 0;
+    CHAVE_PRESA.guardar({});
+    ALVO_PUBLICADO.guardar(std::nullopt);
+    reiniciar_posicionamento();
+}
+
+std::vector<Json> ComAreaSimulada::rastro(const std::string& efeito) const {
+    std::vector<Json> r;
+    for (const Json& j : Rastro::global().linhas())
+        if (j.value("efeito", "") == efeito) r.push_back(j);
+    return r;
+}
+
+void ComAreaSimulada::TearDown() {
+    console_so_no_rastro(false);
+    Rastro::global().guardar_na_memoria(false);
+    Rastro::global().esquecer();
+}

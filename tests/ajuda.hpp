@@ -1,0 +1,47 @@
+#pragma once
+// Ajudas dos testes: rodar o programa de verdade sobre uma cena e ler o que ele
+// escreveu, e montar a área de trabalho simulada dentro do processo de teste.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "plataforma/simulada/rastro.hpp"
+
+using plataforma::simulada::Json;
+
+struct Execucao {
+    int codigo = -1;
+    std::string saida;
+    std::string erro;
+    std::vector<Json> rastro;
+
+    std::vector<std::string> linhas_da_saida() const;
+    std::vector<std::string> linhas_do_erro() const;
+    // As linhas do rastro que têm o campo dado (por exemplo "efeito") com o valor dado.
+    std::vector<Json> no_rastro(const std::string& campo, const std::string& valor) const;
+};
+
+// Roda build/linux/localizador com a cena (texto JSON) e os argumentos, em
+// tempo virtual, e espera o fim (no máximo 60 s de relógio de parede).
+Execucao rodar_programa(const std::string& cena, const std::vector<std::string>& argumentos);
+// O mesmo com um arquivo de cena de cenas/.
+Execucao rodar_programa_com_arquivo(const std::string& arquivo,
+                                    const std::vector<std::string>& argumentos);
+// Sem --cena: a cena padrão embutida.
+Execucao rodar_programa_sem_cena(const std::vector<std::string>& argumentos);
+
+std::vector<std::string> dividir_linhas(const std::string& texto);
+
+// Uma cena mínima: um monitor, a janela do app (100) e o fim no instante dado.
+std::string cena_minima(int fim_ms, const std::string& linha_do_tempo_extra = "");
+
+// Carrega a cena na área de trabalho global deste processo, zera o relógio
+// virtual, os valores do programa e liga o rastro na memória.
+class ComAreaSimulada : public ::testing::Test {
+protected:
+    void carregar(const std::string& cena);
+    std::vector<Json> rastro(const std::string& efeito) const;
+    void TearDown() override;
+};

@@ -1,0 +1,113 @@
+// O relógio virtual da simulação: o tempo só anda quando todas as threads
+// esperam, e cada uma acorda exatamente no seu prazo.
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <mutex>
+#include <vector>
+
+#include "plataforma/simulada/relogio.hpp"
+#include "plataforma/sistema.hpp"
+
+using namespace std::chrono_literals;
+using plataforma::simulada::Relogio;
+
+namespace {
+
+class RelogioVirtual : public ::testing::Test {
+protected:
+    void SetUp() override { Relogio::global().reiniciar(Relogio::Modo::Virtual); }
+    static std::int64_t ms() { return Relogio::global().agora_ms(); }
+
+    // Espera (no relógio do programa) até "n" threads avisarem que acabaram.
+    void esperar_threads(int n) {
+        std::unique_lock lk(trava);
+        while (acabadas < n) sinal.esperar(lk);
+    }
+    void acabou() {
+        std::lock_guard g(trava);
+        ++acabadas;
+        sinal.notificar_todos();
+    }
+
+    plataforma::Trava trava;
+    plataforma::Sinal sinal;
+    int acabadas = 0;
+};
+
+}  // namespace
+
+TEST_F(RelogioVirtual, DormirAndaExatamenteSemEsperarDeVerdade) {
+    const auto parede = std::chrono::steady_clock::now();
+    plataforma::dormir(600s);
+    EXPECT_EQ(ms(), 600000);
+    plataforma::dormir(15ms);
+    EXPECT_EQ(ms(), 600015);
+    EXPECT_LT(std::chrono::steady_clock::now() - parede, 5s);
+}
+
+TEST_F(RelogioVirtual, ThreadsAcordamNosSeusPrazos) {
+    std::vector<std::int64_t> marcas(3, -1);
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_TRUE(plataforma::iniciar_thread([this, i, &marcas] {
+            plataforma::dormir(std::chrono::milliseconds(100 * (3 - i)));
+            marcas[i] = ms();
+            acabou();
+        }));
+    }
+    esperar_threads(3);
+    EXPECT_EQ(marcas, (std::vector<std::int64_t>{300, 200, 100}));
+    EXPECT_EQ(ms(), 300);
+}
+
+TEST_F(RelogioVirtual, SinalVencePeloPrazoOuPeloAviso) {
+    std::unique_lock lk(trava);
+    EXPECT_FALSE(sinal.esperar_ate(lk, plataforma::agora() + 250ms));
+    EXPECT_EQ(ms(), 250);
+    lk.unlock();
+
+    std::int64_t acordou = -1;
+    bool avisado = false;
+    ASSERT_TRUE(plataforma::iniciar_thread([&] {
+        std::unique_lock l(trava);
+        avisado = sinal.esperar_ate(l, plataforma::agora() + 1000ms);
+        acordou = ms();
+        ++acabadas;
+        sinal.notificar_todos();
+    }));
+    plataforma::dormir(40ms);
+    {
+        std::lock_guard g(trava);
+        sinal.notificar_todos();
+    }
+    esperar_threads(1);
+    EXPECT_TRUE(avisado);
+    EXPECT_EQ(acordou, 290);
+}
+
+TEST_F(RelogioVirtual, TravaPresaDuranteUmaEsperaSeguraQuemQuerEntrar) {
+    plataforma::Trava alvo;
+    std::int64_t entrou = -1;
+    alvo.lock();
+    ASSERT_TRUE(plataforma::iniciar_thread([&] {
+        std::lock_guard g(alvo);  // fica parada até o dono soltar
+        entrou = ms();
+        acabou();
+    }));
+    plataforma::dormir(60ms);  // como o fecho do hover, que segura o alvo 60 ms
+    alvo.unlock();
+    esperar_threads(1);
+    EXPECT_EQ(entrou, 60);
+}
+
+TEST(RelogioReal, SegueORelogioDeParede) {
+    Relogio::global().reiniciar(Relogio::Modo::Real);
+    const auto parede = std::chrono::steady_clock::now();
+    plataforma::dormir(30ms);
+    const auto passou = std::chrono::steady_clock::now() - parede;
+    EXPECT_GE(passou, 30ms);
+    EXPECT_GE(Relogio::global().agora_ms(), 30);
+    Relogio::global().reiniciar(Relogio::Modo::Virtual);
+}
