@@ -3,11 +3,6 @@
 #include "comum/log.hpp"
 #include "modos/modos.hpp"
 
-int rodar_navegadores() {
-    registrar("navegadores: ainda não disponível nesta versão");
-    return 0;
-}
-
 int rodar_pulso() {
     registrar("pulsar-janela: ainda não disponível nesta versão");
     return 0;

@@ -57,6 +57,10 @@ void AreaDeTrabalho::limpar() {
     classes.clear();
     por_chave.clear();
     falhas.clear();
+    lentidoes.clear();
+    chamadas_uia.clear();
+    foco_uia.reset();
+    raiz_uia.reset();
     proximo_elemento = 1;
     proxima_janela = 0x30000;
     filas.clear();
@@ -300,6 +304,7 @@ void AreaDeTrabalho::fechar(Hwnd h) {
     for (Hwnd f : std::vector<Hwnd>(j->filhas)) fechar(f);
     j = achar(h);
     for (ElementoPtr& e : j->arvore) esquecer_chaves(e);
+    if (j->elemento) j->elemento->removido = true;
     if (std::vector<Hwnd>* irmas = irmas_de(h))
         irmas->erase(std::remove(irmas->begin(), irmas->end(), h), irmas->end());
     if (frente == h) frente = 0;
@@ -322,6 +327,11 @@ ElementoPtr AreaDeTrabalho::novo_elemento() {
     auto e = std::make_shared<ElementoSim>();
     e->numero = proximo_elemento++;
     return e;
+}
+
+void AreaDeTrabalho::definir_dona(const ElementoPtr& e, Hwnd janela) {
+    e->janela_dona = janela;
+    for (const ElementoPtr& f : e->filhos) definir_dona(f, janela);
 }
 
 void AreaDeTrabalho::registrar_chaves(const ElementoPtr& e) {

@@ -43,7 +43,12 @@ struct ElementoSim {
     bool invocavel = false;  // padrão Invoke
     bool rolavel = false;    // padrão ScrollItem
     bool focavel = true;
+    bool controle = true;  // aparece na visão de controle (não só na crua)
     bool removido = false;
+    // O elemento de uma janela (ElementFromHandle), feito pela simulação: o
+    // nome, a classe e o retângulo vêm da própria janela.
+    bool eh_janela = false;
+    Hwnd janela_dona = 0;  // a janela em cuja árvore ele está
     std::weak_ptr<ElementoSim> pai;
     std::vector<std::shared_ptr<ElementoSim>> filhos;
 };
@@ -96,6 +101,14 @@ struct JanelaSim {
 
     // Elementos de UI Automation abaixo do elemento da janela.
     std::vector<ElementoPtr> arvore;
+    ElementoPtr elemento;  // o da própria janela, feito na primeira consulta
+};
+
+// Uma chamada que a cena manda demorar (tempo do relógio do programa).
+struct LentidaoSim {
+    std::string chamada;
+    Hwnd janela = 0;
+    int ms = 0;
 };
 
 struct MonitorSim {
@@ -139,6 +152,10 @@ public:
     std::map<std::string, ProcedimentoDeJanela> classes;
     std::map<std::string, ElementoPtr> por_chave;
     std::vector<FalhaSim> falhas;
+    std::vector<LentidaoSim> lentidoes;
+    std::map<std::string, int> chamadas_uia;  // idas ao navegador, por chamada
+    std::weak_ptr<ElementoSim> foco_uia;      // GetFocusedElement
+    ElementoPtr raiz_uia;                     // o elemento da área de trabalho
     int proximo_elemento = 1;
     Hwnd proxima_janela = 0x30000;
 
@@ -179,8 +196,27 @@ public:
     void fechar(Hwnd h);
     void trazer_para_frente(Hwnd h);
 
+    // --- Árvore de UI Automation ---
+    // O elemento de uma janela: para uma filha citada como "hwnd" de algum
+    // elemento da janela de topo, esse elemento; senão um feito para a janela.
+    ElementoPtr elemento_de(Hwnd h);
+    ElementoPtr raiz();
+    // Filhos na visão crua: a árvore da janela, as janelas filhas que nenhum
+    // elemento cita e as janelas possuídas por ela (a Vidrel, por exemplo).
+    std::vector<ElementoPtr> filhos(const ElementoPtr& e);
+    ElementoPtr pai(const ElementoPtr& e);
+    // Ainda existe (nem removido nem de janela fechada)?
+    bool vivo(const ElementoPtr& e);
+    Hwnd janela_do_elemento(const ElementoPtr& e);
+    // O elemento mais fundo sob o ponto, na janela de cima ali.
+    ElementoPtr elemento_no_ponto(Ponto p);
+    // Quanto a chamada deve demorar, em ms.
+    int lentidao(const std::string& chamada, Hwnd janela);
+
     // --- Elementos ---
     ElementoPtr novo_elemento();
+    // Marca a janela dona no elemento e em todos os de baixo.
+    void definir_dona(const ElementoPtr& e, Hwnd janela);
     void registrar_chaves(const ElementoPtr& e);
     void esquecer_chaves(const ElementoPtr& e);
     void deslocar_elementos(std::vector<ElementoPtr>& arvore, std::int64_t dx, std::int64_t dy);

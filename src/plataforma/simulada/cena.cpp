@@ -257,6 +257,7 @@ public:
         e.fora = l.logico("fora", e.fora);
         e.janela_nativa = l.inteiro("hwnd", e.janela_nativa);
         e.focavel = l.logico("focavel", e.focavel);
+        e.controle = l.logico("controle", e.controle);
         if (l.tem("padroes")) {
             e.invocavel = false;
             e.rolavel = false;
@@ -345,6 +346,7 @@ public:
             std::vector<ElementoPtr> arvore;
             for (std::size_t i = 0; i < p.size(); ++i)
                 elementos(p[i], indice(l.de("pagina"), i), arvore, {});
+            for (const ElementoPtr& e : arvore) a_.definir_dona(e, h);
             a_.janelas[h].arvore = std::move(arvore);
         }
         if (l.tem("filhas")) {
@@ -364,6 +366,15 @@ public:
             a_.por_chave[e->chave] = e;
         }
         for (const ElementoPtr& f : e->filhos) registrar(f);
+    }
+
+    static LentidaoSim lentidao(Leitor& l) {
+        LentidaoSim d;
+        d.chamada = l.texto("chamada");
+        d.janela = l.inteiro("janela", 0);
+        d.ms = static_cast<int>(l.inteiro32("ms", 0));
+        if (d.ms < 0) Leitor::erro_em(l.de("ms"), "não pode ser negativo");
+        return d;
     }
 
     static FalhaSim falha(Leitor& l) {
@@ -387,7 +398,8 @@ const std::set<std::string>& acoes_validas() {
     static const std::set<std::string> s = {
         "mover",   "titulo",    "mostrar",  "esconder", "minimizar", "restaurar", "fechar",
         "frente",  "abrir",     "elemento", "adicionar", "remover",  "cursor",    "tecla",
-        "entrada", "fim_da_entrada", "falhar", "curar", "dpi",       "fim"};
+        "entrada", "fim_da_entrada", "falhar", "curar", "dpi",       "fim",
+        "lentidao", "focar"};
     return s;
 }
 
@@ -485,6 +497,10 @@ void validar_evento(const EventoDaCena& e, Rascunho& r, AreaDeTrabalho& rascunho
         Montador::falha(l);
     } else if (a == "curar") {
         l.texto("chamada");
+    } else if (a == "lentidao") {
+        Montador::lentidao(l);
+    } else if (a == "focar") {
+        chave_existente("chave");
     } else if (a == "dpi") {
         janela_existente("janela");
         l.natural32("dpi", 0);
@@ -620,6 +636,21 @@ Cena carregar_cena(const std::string& texto, AreaDeTrabalho& a) {
                 f.fim();
             }
         }
+        if (l.tem("lentidoes")) {
+            const Json& ds = l.lista("lentidoes");
+            for (std::size_t i = 0; i < ds.size(); ++i) {
+                Leitor d(ds[i], indice(l.de("lentidoes"), i));
+                a.lentidoes.push_back(Montador::lentidao(d));
+                d.fim();
+            }
+        }
+        if (l.tem("foco_elemento")) {
+            const std::string chave = l.texto("foco_elemento");
+            const auto it = a.por_chave.find(chave);
+            if (it == a.por_chave.end())
+                Leitor::erro_em(l.de("foco_elemento"), "chave \"" + chave + "\" não existe na cena");
+            a.foco_uia = it->second;
+        }
         if (l.tem("linha_do_tempo")) {
             const Json& ls = l.lista("linha_do_tempo");
             for (std::size_t i = 0; i < ls.size(); ++i) {
@@ -733,11 +764,13 @@ void aplicar_evento(const EventoDaCena& e) {
         } else if (acao == "adicionar") {
             std::vector<ElementoPtr>* destino = nullptr;
             std::weak_ptr<ElementoSim> mae;
+            Hwnd dona = h;
             if (l.tem("dentro_de")) {
                 const auto it = a.por_chave.find(l.texto("dentro_de"));
                 if (it != a.por_chave.end()) {
                     destino = &it->second->filhos;
                     mae = it->second;
+                    dona = it->second->janela_dona;
                 }
             } else if (j) {
                 destino = &j->arvore;
@@ -750,7 +783,10 @@ void aplicar_evento(const EventoDaCena& e) {
                                       ? destino->end()
                                       : destino->begin() + pos;
                 destino->insert(onde, novos.begin(), novos.end());
-                for (const ElementoPtr& x : novos) a.registrar_chaves(x);
+                for (const ElementoPtr& x : novos) {
+                    a.definir_dona(x, dona);
+                    a.registrar_chaves(x);
+                }
             }
         } else if (acao == "remover") {
             const auto it = a.por_chave.find(l.texto("chave"));
@@ -776,6 +812,17 @@ void aplicar_evento(const EventoDaCena& e) {
             a.falhas.erase(std::remove_if(a.falhas.begin(), a.falhas.end(),
                                           [&](const FalhaSim& f) { return f.chamada == chamada; }),
                            a.falhas.end());
+        } else if (acao == "lentidao") {
+            const LentidaoSim d = Montador::lentidao(l);
+            a.lentidoes.erase(std::remove_if(a.lentidoes.begin(), a.lentidoes.end(),
+                                             [&](const LentidaoSim& x) {
+                                                 return x.chamada == d.chamada && x.janela == d.janela;
+                                             }),
+                              a.lentidoes.end());
+            if (d.ms > 0) a.lentidoes.push_back(d);
+        } else if (acao == "focar") {
+            const auto it = a.por_chave.find(l.texto("chave"));
+            if (it != a.por_chave.end()) a.foco_uia = it->second;
         } else if (acao == "dpi" && j) {
             const std::uint32_t dpi = l.natural32("dpi", 0);
             if (dpi)
