@@ -16,6 +16,8 @@
 #include "comum/globais.hpp"
 #include "janela/posicionamento.hpp"
 #include "localizador/alvo.hpp"
+#include "localizador/chat.hpp"
+#include "localizador/pagina.hpp"
 #include "plataforma/simulada/area_de_trabalho.hpp"
 #include "plataforma/simulada/cena.hpp"
 #include "plataforma/simulada/console.hpp"
@@ -162,6 +164,8 @@ void ComAreaSimulada::carregar(const std::string& cena) {
     CHAVE_PRESA.guardar({});
     ALVO_PUBLICADO.guardar(std::nullopt);
     reiniciar_posicionamento();
+    esquecer_cache_do_opera();
+    esquecer_pagina_kick();
 }
 
 std::vector<Json> ComAreaSimulada::rastro(const std::string& efeito) const {

@@ -125,6 +125,8 @@ std::int32_t folga_twitch(const std::vector<ElementoLido>& elementos, const Reta
 
 }  // namespace
 
+void esquecer_pagina_kick() { PAGINA_KICK.reset(); }
+
 std::optional<uia::Elemento> pagina_kick_lembrada(Hwnd janela, const std::string& titulo) {
     if (!PAGINA_KICK || PAGINA_KICK->janela != janela || PAGINA_KICK->titulo != titulo) return std::nullopt;
     if (!tem_retangulo(PAGINA_KICK->pagina)) return std::nullopt;

@@ -70,3 +70,6 @@ std::optional<uia::Elemento> achar_chat_room(const uia::Automacao& a, const uia:
 // A página da Kick lembrada por esta thread para a janela e o título, se o
 // elemento dela ainda tem retângulo.
 std::optional<uia::Elemento> pagina_kick_lembrada(Hwnd janela, const std::string& titulo);
+
+// Para os testes dentro do processo: esquece a página da Kick desta thread.
+void esquecer_pagina_kick();

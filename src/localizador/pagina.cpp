@@ -89,6 +89,8 @@ bool eh_opera(Hwnd janela) {
     return opera;
 }
 
+void esquecer_cache_do_opera() { CACHE_DO_OPERA.guardar({}); }
+
 Hwnd janela_da_pagina(Hwnd janela) {
     if (!eh_opera(janela)) return janela;
     Hwnd melhor = 0;

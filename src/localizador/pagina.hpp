@@ -62,3 +62,6 @@ bool eh_opera(Hwnd janela);
 // O nome do executável da janela, em minúsculas; nenhum quando o processo não
 // se deixa consultar.
 std::optional<std::string> executavel_da_janela(Hwnd janela);
+
+// Para os testes dentro do processo: esquece o que se sabe das janelas.
+void esquecer_cache_do_opera();

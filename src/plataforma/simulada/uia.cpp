@@ -223,9 +223,31 @@ std::vector<ElementoPtr> buscar(AreaDeTrabalho& a, const ElementoPtr& e, Escopo 
     return r;
 }
 
+const char* nome_do_getter(Propriedade p) {
+    switch (p) {
+        case Propriedade::papel: return "get_CachedAriaRole";
+        case Propriedade::id: return "get_CachedAutomationId";
+        case Propriedade::classe: return "get_CachedClassName";
+        case Propriedade::nome: return "get_CachedName";
+        case Propriedade::retangulo: return "get_CachedBoundingRectangle";
+        case Propriedade::tipo: return "get_CachedControlType";
+        case Propriedade::janela_nativa: return "get_CachedNativeWindowHandle";
+        case Propriedade::fora: return "get_CachedIsOffscreen";
+        default: return "GetCachedPropertyValue";
+    }
+}
+
+// As leituras do cache não vão ao navegador (não contam), mas a cena ainda
+// pode mandá-las falhar.
 template <class T>
 Resultado<T> foto_de(const Elemento& e, Propriedade p, T Foto::*campo) {
     if (!e.impl || !e.impl->no) return nulo();
+    {
+        AreaDeTrabalho& a = area();
+        std::lock_guard g(a.m);
+        if (auto hr = a.deve_falhar(nome_do_getter(p), e.impl->no->janela_dona, e.impl->no->chave))
+            return erro(*hr);
+    }
     if (!e.impl->foto || !e.impl->foto->pedidas.count(p)) return erro(ARGUMENTO_INVALIDO);
     return (*e.impl->foto).*campo;
 }
