@@ -151,6 +151,7 @@ public:
     Resultado<std::string> classe_atual() const;
     Resultado<std::string> nome_atual() const;
     Resultado<std::string> papel_atual() const;
+    Resultado<std::string> id_atual() const;
     Resultado<std::int32_t> tipo_atual() const;
     Resultado<bool> fora_atual() const;
     Resultado<std::uint32_t> processo_atual() const;

@@ -470,6 +470,11 @@ Resultado<std::string> Elemento::papel_atual() const {
         return texto_de(a, e, Propriedade::papel);
     });
 }
+Resultado<std::string> Elemento::id_atual() const {
+    return viva<std::string>(*this, "get_CurrentAutomationId", [](AreaDeTrabalho& a, const ElementoSim& e) {
+        return texto_de(a, e, Propriedade::id);
+    });
+}
 Resultado<std::int32_t> Elemento::tipo_atual() const {
     return viva<std::int32_t>(*this, "get_CurrentControlType",
                               [](AreaDeTrabalho&, const ElementoSim& e) { return e.tipo; });

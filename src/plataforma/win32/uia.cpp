@@ -379,6 +379,10 @@ Resultado<std::string> Elemento::papel_atual() const {
     return ler_texto(*this, &IUIAutomationElement::get_CurrentAriaRole);
 }
 
+Resultado<std::string> Elemento::id_atual() const {
+    return ler_texto(*this, &IUIAutomationElement::get_CurrentAutomationId);
+}
+
 Resultado<std::int32_t> Elemento::tipo_atual() const {
     auto r = ler<CONTROLTYPEID>(*this, &IUIAutomationElement::get_CurrentControlType);
     if (!r) return r.erro();

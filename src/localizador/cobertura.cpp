@@ -1,0 +1,404 @@
+#include "localizador/cobertura.hpp"
+
+#include <algorithm>
+#include <atomic>
+#include <sstream>
+
+#include "comum/log.hpp"
+#include "comum/texto.hpp"
+#include "janela/monitor.hpp"
+#include "localizador/chat.hpp"
+#include "localizador/retangulos.hpp"
+#include "plataforma/janelas.hpp"
+
+namespace pl = plataforma;
+using uia::Propriedade;
+
+Protegido<std::optional<Retangulo>> RET_DA_CAIXA;
+Protegido<std::optional<Retangulo>> RET_DO_BOTAO;
+
+namespace {
+
+bool contem(const std::string& texto, const char* parte) { return texto.find(parte) != std::string::npos; }
+
+bool tem_palavra(const std::string& classes, const char* palavra) {
+    std::istringstream ss(classes);
+    for (std::string p; ss >> p;)
+        if (p == palavra) return true;
+    return false;
+}
+
+// As subidas pela árvore acabam na raiz; o limite só protege de árvores
+// absurdas.
+constexpr int kMaximoDeAncestrais = 64;
+
+// O primeiro ancestral (visão crua) que satisfaz "serve"; nenhum na raiz.
+template <class F>
+std::optional<uia::Elemento> ancestral_que(const uia::Caminhante& cru, const uia::Elemento& e, F serve,
+                                           int limite = kMaximoDeAncestrais) {
+    std::optional<uia::Elemento> atual = e;
+    for (int i = 0; i < limite; ++i) {
+        auto pai = cru.pai(*atual);
+        if (!pai || !*pai) return std::nullopt;
+        atual = **pai;
+        if (serve(*atual)) return atual;
+    }
+    return std::nullopt;
+}
+
+Retangulo crescer(const Retangulo& r, std::int32_t d) {
+    return {somar_saturado(r.esquerda, -std::int64_t{d}), somar_saturado(r.topo, -std::int64_t{d}),
+            somar_saturado(r.direita, d), somar_saturado(r.base, d)};
+}
+
+Retangulo uniao(const Retangulo& a, const Retangulo& b) {
+    return {std::min(a.esquerda, b.esquerda), std::min(a.topo, b.topo), std::max(a.direita, b.direita),
+            std::max(a.base, b.base)};
+}
+
+bool se_tocam(const Retangulo& a, const Retangulo& b) {
+    return a.esquerda <= b.direita && b.esquerda <= a.direita && a.topo <= b.base && b.topo <= a.base;
+}
+
+// A caixa de digitar: publica o retângulo dela e o do botão de dentro, e
+// devolve a bandeja de resposta aberta acima dela, se houver.
+std::optional<Retangulo> tratar_caixa(const uia::Automacao& a, const uia::Caminhante& cru,
+                                      const uia::Elemento& editor) {
+    const auto conteiner = ancestral_que(cru, editor, [](const uia::Elemento& x) {
+        return contem(x.classe_atual().valor_ou({}), "chat-wysiwyg-input-box");
+    });
+    const Retangulo B = conteiner ? conteiner->retangulo_atual().valor_ou({})
+                                  : editor.retangulo_em_cache().valor_ou({});
+    if (B.largura() > 39 && B.altura() > 9) {
+        RET_DA_CAIXA.guardar(B);
+        if (conteiner) {
+            auto pedido = a.pedido({Propriedade::retangulo});
+            auto botao = a.igual(Propriedade::tipo, uia::tipo::botao);
+            if (pedido && botao) {
+                if (auto botoes = conteiner->achar_todos(uia::Escopo::descendentes, *botao, *pedido)) {
+                    std::optional<Retangulo> melhor;
+                    for (const uia::Elemento& b : *botoes) {
+                        const auto r = b.retangulo_em_cache();
+                        if (!r) continue;
+                        const std::int64_t w = r->largura(), h = r->altura();
+                        if (w <= 11 || h <= 11 || std::llabs(w - h) >= 5) continue;
+                        if (r->esquerda < B.esquerda || r->topo < B.topo || r->direita > B.direita ||
+                            r->base > B.base)
+                            continue;
+                        if (2 * w > B.altura() + 40) continue;
+                        if (!melhor || r->direita >= melhor->direita) melhor = *r;
+                    }
+                    if (melhor) RET_DO_BOTAO.guardar(*melhor);
+                }
+            }
+        }
+    }
+    // A bandeja aberta fica num irmão anterior do bloco que está dentro do
+    // conteúdo da sala do chat.
+    std::optional<uia::Elemento> bloco = editor;
+    for (int i = 0; i < kMaximoDeAncestrais && bloco; ++i) {
+        auto pai = cru.pai(*bloco);
+        if (!pai || !*pai) return std::nullopt;
+        if (tem_palavra((*pai)->classe_atual().valor_ou({}), "chat-room__content")) break;
+        bloco = **pai;
+    }
+    if (!bloco) return std::nullopt;
+    for (std::optional<uia::Elemento> irmao = *bloco;;) {
+        auto anterior = cru.irmao_anterior(*irmao);
+        if (!anterior || !*anterior) return std::nullopt;
+        irmao = **anterior;
+        if (contem(irmao->classe_atual().valor_ou({}), "chat-input-tray__open")) {
+            const auto r = irmao->retangulo_atual();
+            return r ? std::optional(*r) : std::nullopt;
+        }
+    }
+}
+
+// Um elemento comum: o retângulo dele, ou, se ele é um ponto, a união dos
+// filhos com 8 pixels em volta.
+std::optional<Retangulo> buraco_de(const uia::Automacao& a, const uia::Elemento& e, const Retangulo& r) {
+    if (r.largura() > 1 && r.altura() > 1) return r;
+    auto pedido = a.pedido({Propriedade::retangulo});
+    auto tudo = a.verdadeira();
+    if (!pedido || !tudo) return std::nullopt;
+    auto filhos = e.achar_todos(uia::Escopo::descendentes, *tudo, *pedido);
+    if (!filhos) return std::nullopt;
+    std::optional<Retangulo> u;
+    for (const uia::Elemento& f : *filhos) {
+        const auto rf = f.retangulo_em_cache();
+        if (!rf || rf->largura() <= 1 || rf->altura() <= 1) continue;
+        u = u ? uniao(*u, *rf) : *rf;
+    }
+    if (!u) return std::nullopt;
+    return crescer(*u, 8);
+}
+
+}  // namespace
+
+std::vector<Retangulo> buscar_coberturas(const uia::Automacao& a, Hwnd janela, const std::string& titulo,
+                                         Site site) {
+    RET_DA_CAIXA.guardar(std::nullopt);
+    RET_DO_BOTAO.guardar(std::nullopt);
+    std::vector<Retangulo> buracos;
+
+    auto pedido = a.pedido({Propriedade::retangulo, Propriedade::id, Propriedade::fora, Propriedade::classe});
+    if (!pedido) return buracos;
+    struct Linha {
+        Propriedade p;
+        bool exata;
+        const char* texto;
+    };
+    static constexpr Linha kLinhas[] = {
+        {Propriedade::papel, true, "dialog"},
+        {Propriedade::papel, true, "alertdialog"},
+        {Propriedade::papel, true, "menu"},
+        {Propriedade::papel, true, "tooltip"},
+        {Propriedade::papel, true, "listbox"},
+        {Propriedade::classe, false, "onsite-notifications-toast-manager"},
+        {Propriedade::classe, false, "viewer-card"},
+        {Propriedade::classe, false, "EmoteMenu-module__emoteMenu"},
+        {Propriedade::classe, false, "seventv-emote-menu-search-input"},
+        {Propriedade::classe, false, "chat-wysiwyg-input__editor"},
+        {Propriedade::classe, false, "community-highlight"},
+        {Propriedade::classe, false, "ReactModal__Content"},
+        {Propriedade::id, true, "search-emotes-input"},
+    };
+    std::optional<uia::Condicao> condicao;
+    for (const Linha& l : kLinhas) {
+        auto c = l.exata ? a.igual(l.p, std::string(l.texto)) : a.contem(l.p, l.texto);
+        if (!c) return buracos;
+        if (!condicao) {
+            condicao = *c;
+        } else {
+            auto o = a.ou(*condicao, *c);
+            if (!o) return buracos;
+            condicao = *o;
+        }
+    }
+
+    uia::Resultado<std::vector<uia::Elemento>> achados = std::vector<uia::Elemento>{};
+    const auto lembrada = site == Site::Kick ? pagina_kick_lembrada(janela, titulo) : std::nullopt;
+    if (lembrada) {
+        achados = lembrada->achar_todos(uia::Escopo::subarvore, *condicao, *pedido);
+    } else {
+        auto raiz = a.elemento_da_janela(janela_da_pagina(janela));
+        if (!raiz) return buracos;
+        achados = buscar_fora_da_vidrel(a, *raiz, *condicao, *pedido);
+    }
+    if (!achados) return buracos;
+    auto cru = a.caminhante_cru();
+    if (!cru) return buracos;
+
+    for (const uia::Elemento& e : *achados) {
+        const std::string classe = e.classe_em_cache().valor_ou({});
+        const std::string id = e.id_em_cache().valor_ou({});
+        const bool fora = e.fora_em_cache().valor_ou(false);
+        if (contem(classe, "viewer-card-layer") || contem(classe, "chat-room__viewer-card")) continue;
+        if ((contem(classe, "community-highlight") || contem(classe, "ReactModal__Content")) && fora) continue;
+        if (contem(classe, "seventv-emote-menu-search-input")) {
+            const auto menu = ancestral_que(*cru, e, [](const uia::Elemento& x) {
+                return contem(x.classe_atual().valor_ou({}), "seventv-emote-menu-wrap");
+            });
+            if (menu)
+                if (const auto r = menu->retangulo_atual()) buracos.push_back(*r);
+            continue;
+        }
+        if (id == "search-emotes-input") {
+            if (fora) continue;
+            const auto painel = ancestral_que(*cru, e, [](const uia::Elemento& x) {
+                return x.id_atual().valor_ou({}) == "chat-emotes-picker-panel";
+            });
+            if (painel)
+                if (const auto r = painel->retangulo_atual()) buracos.push_back(*r);
+            continue;
+        }
+        if (contem(classe, "chat-wysiwyg-input__editor")) {
+            if (const auto bandeja = tratar_caixa(a, *cru, e)) buracos.push_back(*bandeja);
+            continue;
+        }
+        if (const auto b = buraco_de(a, e, e.retangulo_em_cache().valor_ou({}))) buracos.push_back(*b);
+    }
+    return buracos;
+}
+
+std::vector<Retangulo> buscar_cartao_do_7tv(const uia::Automacao& a, Hwnd janela) {
+    std::vector<Retangulo> r;
+    auto raiz = a.elemento_da_janela(janela_da_pagina(janela));
+    auto pedido = a.pedido({Propriedade::retangulo});
+    auto condicao = a.contem(Propriedade::classe, "seventv-user-card-float");
+    if (!raiz || !pedido || !condicao) return r;
+    auto achados = buscar_fora_da_vidrel(a, *raiz, *condicao, *pedido);
+    if (!achados) return r;
+    for (const uia::Elemento& e : *achados) {
+        const auto ret = e.retangulo_em_cache();
+        if (ret && ret->largura() >= 2 && ret->altura() >= 2) r.push_back(*ret);
+    }
+    return r;
+}
+
+std::vector<Retangulo> juntar_vizinhos(std::vector<Retangulo> rs) {
+    for (bool juntou = true; juntou;) {
+        juntou = false;
+        for (std::size_t i = 0; i < rs.size() && !juntou; ++i) {
+            for (std::size_t j = i + 1; j < rs.size(); ++j) {
+                if (se_tocam(crescer(rs[i], 12), rs[j]) || se_tocam(rs[i], crescer(rs[j], 12))) {
+                    rs[i] = uniao(rs[i], rs[j]);
+                    rs.erase(rs.begin() + static_cast<std::ptrdiff_t>(j));
+                    juntou = true;
+                    break;
+                }
+            }
+        }
+    }
+    return rs;
+}
+
+std::vector<Retangulo> sobreposicoes_na_coluna(const uia::Automacao& a, const uia::Elemento& conteiner,
+                                               const uia::Elemento& mensagens, const Retangulo& C) {
+    std::vector<Retangulo> achados;
+    auto cru = a.caminhante_cru();
+    if (!cru) return achados;
+    auto pai = cru->pai(conteiner);
+    if (!pai || !*pai) return achados;
+    struct Item {
+        uia::Elemento e;
+        int profundidade;
+    };
+    std::vector<Item> pilha;
+    // Empilha os filhos de "e" de trás para frente, para visitar na ordem.
+    auto empilhar_filhos = [&](const uia::Elemento& e, int profundidade) {
+        std::vector<uia::Elemento> filhos;
+        auto f = cru->primeiro_filho(e);
+        while (f && *f && filhos.size() < 400) {
+            filhos.push_back(**f);
+            f = cru->proximo_irmao(filhos.back());
+        }
+        for (auto it = filhos.rbegin(); it != filhos.rend(); ++it) pilha.push_back({*it, profundidade});
+    };
+    empilhar_filhos(**pai, 0);
+    const std::int64_t area_do_chat = C.area();
+    for (int visitados = 0; !pilha.empty() && visitados < 400; ++visitados) {
+        const Item item = pilha.back();
+        pilha.pop_back();
+        if (a.mesmo_elemento(item.e, mensagens).valor_ou(false)) continue;
+        if (item.e.fora_atual().valor_ou(false)) continue;
+        const auto r = item.e.retangulo_atual();
+        if (!r) continue;
+        const Retangulo i = intersecao(*r, C);
+        const bool desce = item.profundidade < 12;
+        if (i.largura() < 2 || i.altura() < 2) {
+            if ((r->largura() < 2 || r->altura() < 2) && desce) empilhar_filhos(item.e, item.profundidade + 1);
+            continue;
+        }
+        if (r->area() * 10 >= area_do_chat * 6 || i.largura() < 24 || i.altura() < 12) {
+            if (desce) empilhar_filhos(item.e, item.profundidade + 1);
+            continue;
+        }
+        achados.push_back(*r);
+    }
+    return juntar_vizinhos(std::move(achados));
+}
+
+bool pagina_sem_lugar(Hwnd janela, const Retangulo& pagina) {
+    const auto origem = pl::cliente_para_tela(janela, {0, 0});
+    if (!origem) return false;
+    return std::int64_t{pagina.topo} < std::int64_t{origem->y} + 20 && !tela_cheia(janela);
+}
+
+namespace {
+
+std::atomic<bool> LOGOU_FORA_DA_PAGINA{false};
+std::atomic<bool> LOGOU_MEIO_DA_LISTA{false};
+std::atomic<bool> LOGOU_JANELA_DO_NAVEGADOR{false};
+Protegido<std::string> ULTIMO_ESCONDIDO;
+UmaVezPorMudanca ULTIMO_MEIO_ESCONDIDO;  // só o localizador chama cabecalho_livre
+
+void uma_vez_por_execucao(std::atomic<bool>& logou, const std::string& linha) {
+    if (!logou.exchange(true)) registrar(linha);
+}
+
+// O elemento no ponto é a lista ou está dentro dela?
+bool dentro_da_lista(const uia::Automacao& a, const uia::Caminhante& cru, const uia::Elemento& e,
+                     const uia::Elemento& lista) {
+    if (a.mesmo_elemento(e, lista).valor_ou(false)) return true;
+    return ancestral_que(cru, e, [&](const uia::Elemento& x) {
+               return a.mesmo_elemento(x, lista).valor_ou(false);
+           }).has_value();
+}
+
+std::string descrever_classes(const uia::Caminhante& cru, const uia::Elemento& e) {
+    std::string d;
+    std::optional<uia::Elemento> atual = e;
+    for (int i = 0; i < 6 && atual; ++i) {
+        const std::string c = primeiros_escalares(atual->classe_atual().valor_ou({}), 60);
+        if (!c.empty()) d += (d.empty() ? "" : " < ") + c;
+        auto pai = cru.pai(*atual);
+        if (!pai || !*pai) break;
+        atual = **pai;
+    }
+    return d;
+}
+
+}  // namespace
+
+bool cabecalho_livre(const uia::Automacao& a, Hwnd janela, const Retangulo& C, const Retangulo& P,
+                     const std::optional<uia::Elemento>& lista) {
+    if (std::int64_t{C.topo} - 30 <= P.topo) return true;
+    if (pagina_sem_lugar(janela, P)) return true;
+    const Ponto Q{static_cast<std::int32_t>((std::int64_t{C.esquerda} + C.direita) / 2),
+                  somar_saturado(C.topo, -30)};
+    const auto e = a.elemento_no_ponto(Q);
+    if (!e) return true;
+    const auto processo = pl::processo_da_janela(janela);
+    if (!processo || e->processo_atual().valor_ou(0) != processo->processo) return false;
+    auto cru = a.caminhante_cru();
+    if (!cru) return true;
+    const bool num_aviso = ancestral_que(*cru, *e, [](const uia::Elemento& x) {
+                               const std::string c = x.classe_atual().valor_ou({});
+                               return contem(c, "onsite-notifications-toast") ||
+                                      contem(c, "onsite-notification-toast");
+                           }, 24).has_value();
+    if (num_aviso) return true;
+    const Retangulo R = e->retangulo_atual().valor_ou({});
+    if (mesma_coluna(R, C)) return !tela_cheia(janela);
+    if (std::int64_t{R.esquerda} < std::int64_t{P.esquerda} - 2 || std::int64_t{R.topo} < std::int64_t{P.topo} - 2 ||
+        std::int64_t{R.direita} > std::int64_t{P.direita} + 2 || std::int64_t{R.base} > std::int64_t{P.base} + 2) {
+        uma_vez_por_execucao(LOGOU_FORA_DA_PAGINA, "acima do chat veio " + forma_de_depuracao(R) +
+                                                       ", fora da página " + forma_de_depuracao(P) +
+                                                       ": Vidrel mantida");
+        return true;
+    }
+    if (std::int64_t{R.esquerda} >= std::int64_t{C.esquerda} - 4 &&
+        std::int64_t{R.direita} <= std::int64_t{C.direita} + 4)
+        return true;
+    if (contem_com_folga(R, C) && lista) {
+        const Ponto meio{Q.x, static_cast<std::int32_t>((std::int64_t{C.topo} + C.base) / 2)};
+        const auto no_meio = a.elemento_no_ponto(meio);
+        if (no_meio && dentro_da_lista(a, *cru, *no_meio, *lista)) {
+            uma_vez_por_execucao(LOGOU_MEIO_DA_LISTA, "acima do chat veio " + forma_de_depuracao(R) +
+                                                          ", mas o meio dele é da lista: Vidrel mantida");
+            return true;
+        }
+    }
+    ULTIMO_MEIO_ESCONDIDO.registrar("meio do chat dado como escondido: " + e->classe_atual().valor_ou({}) +
+                                    " " + forma_de_depuracao(R));
+    // Uma janela do próprio navegador (menu, diálogo) por cima do cabeçalho
+    // não esconde o chat.
+    const Hwnd w = pl::ancestral(pl::janela_no_ponto(Q), pl::Ancestral::raiz);
+    if (w != 0 && w != janela && pl::ancestral(w, pl::Ancestral::dono_raiz) == janela) {
+        const auto rw = pl::retangulo_da_janela(w);
+        uma_vez_por_execucao(LOGOU_JANELA_DO_NAVEGADOR, "janela do navegador por cima do cabeçalho do chat " +
+                                                            (rw ? forma_de_depuracao(*rw) : std::string("?")) +
+                                                            ": Vidrel mantida");
+        return true;
+    }
+    const std::string linha =
+        "chat escondido por " + descrever_classes(*cru, *e) + ": " + forma_de_depuracao(R);
+    const bool nova = ULTIMO_ESCONDIDO.com([&](std::string& ultima) {
+        if (ultima == linha) return false;
+        ultima = linha;
+        return true;
+    });
+    if (nova) registrar(linha);
+    return false;
+}
