@@ -139,6 +139,7 @@ Execucao rodar_programa_sem_cena(const std::vector<std::string>& argumentos) {
 
 std::string cena_minima(int fim_ms, const std::string& extra) {
     return R"({
+      "entrada": "cena",
       "janelas": [{"hwnd": 100, "classe": "VornelChat", "titulo": "Vornel", "executavel": "vornel.exe",
                    "ret": [0, 0, 300, 600], "visivel": false}],
       "linha_do_tempo": [)" +

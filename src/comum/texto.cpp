@@ -1,5 +1,7 @@
 #include "comum/texto.hpp"
 
+#include "comum/minusculas.hpp"
+
 namespace {
 constexpr char32_t kSubstituto = 0xFFFD;
 }
@@ -163,4 +165,24 @@ std::string aparar(std::string_view s) {
     }
     if (inicio == s.size()) return {};
     return std::string(s.substr(inicio, fim - inicio));
+}
+
+std::string normalizar(std::string_view s) {
+    std::string r;
+    std::string palavra;
+    auto fechar = [&] {
+        if (palavra.empty()) return;
+        if (!r.empty()) r += ' ';
+        r += palavra;
+        palavra.clear();
+    };
+    for (std::size_t pos = 0; pos < s.size();) {
+        const std::size_t antes = pos;
+        if (eh_branco(proximo_escalar(s, pos)))
+            fechar();
+        else
+            palavra.append(s, antes, pos - antes);
+    }
+    fechar();
+    return minusculas(r);
 }

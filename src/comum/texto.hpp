@@ -29,3 +29,7 @@ std::size_t contar_escalares(std::string_view s);
 // Espaço em branco Unicode (propriedade White_Space).
 bool eh_branco(char32_t c);
 std::string aparar(std::string_view s);
+
+// Parte em brancos, junta as palavras com um branco só e põe em minúsculas:
+// a forma de comparar nomes e textos de mensagens.
+std::string normalizar(std::string_view s);

@@ -1,41 +1,459 @@
 #include "localizador/localizador.hpp"
 
-#include <chrono>
+#include <algorithm>
 
 #include "comum/globais.hpp"
-#include "comum/log.hpp"
+#include "janela/monitor.hpp"
+#include "janela/posicionamento.hpp"
 #include "localizador/alvo.hpp"
+#include "localizador/cobertura.hpp"
 #include "localizador/espera.hpp"
+#include "localizador/montagem.hpp"
 #include "localizador/saida.hpp"
+#include "localizador/titulos.hpp"
 #include "plataforma/janelas.hpp"
 #include "plataforma/sistema.hpp"
 
-namespace {
-
+namespace pl = plataforma;
 using namespace std::chrono_literals;
 
-// Hospedado: some a janela do app, acaba o localizador; senão um batimento a
-// cada 250 ms no mínimo.
-void conferir_e_bater(plataforma::Instante& ultimo_batimento) {
-    if (!JANELA_EXTERNA) return;
-    if (!plataforma::existe_janela(JANELA.load())) {
-        registrar("a janela da Vidrel não existe mais; localizador encerrado");
-        plataforma::encerrar_processo(0);
-    }
-    const plataforma::Instante agora = plataforma::agora();
-    if (agora - ultimo_batimento >= 250ms) {
-        ultimo_batimento = agora;
-        escrever_linha(LINHA_DO_BATIMENTO);
-    }
+Protegido<std::string> TITULO_DO_ALVO;
+
+namespace {
+
+std::string entre_aspas(const std::string& s) { return "\"" + s + "\""; }
+
+std::string ms_desde(pl::Instante t) {
+    return std::to_string(std::chrono::duration_cast<std::chrono::milliseconds>(pl::agora() - t).count());
+}
+
+bool so_transladou(const Retangulo& antes, const Retangulo& agora) {
+    return antes != agora && antes.largura() == agora.largura() && antes.altura() == agora.altura();
+}
+
+bool eh_modal(const std::vector<Retangulo>& buracos, const Retangulo& chat) {
+    const std::int64_t area = chat.area();
+    return std::any_of(buracos.begin(), buracos.end(),
+                       [&](const Retangulo& b) { return b.area() * 10 > area * 8; });
 }
 
 }  // namespace
 
+Localizador::Localizador(uia::Automacao automacao)
+    : a_(std::move(automacao)), ultima_busca_(pl::agora() - 1h), ultimo_batimento_(pl::agora() - 1s) {}
+
+std::chrono::milliseconds Localizador::espera() const {
+    const Instante agora = pl::agora();
+    const bool botao = BOTAO_APERTADO.load();
+    if (botao && APERTO_DO_PERFIL.copiar()) return 16ms;
+    const auto ponteiro = hora_do_ponteiro();
+    if (botao || (ponteiro && agora - *ponteiro < 1s)) return 30ms;
+    if (tela_cheia_mudou_ && agora - *tela_cheia_mudou_ < 1500ms) return 30ms;
+    if (busca_sem_chat_ && agora - *busca_sem_chat_ < 3s) return 30ms;
+    if (pagina_andou_ && agora - *pagina_andou_ < 2500ms) return 30ms;
+    return 100ms;
+}
+
+void Localizador::relatar(const std::string& estado, const std::string& linha) {
+    if (estado == estado_relatado_) return;
+    estado_relatado_ = estado;
+    registrar(linha);
+}
+
+void Localizador::bater_e_conferir() {
+    if (!JANELA_EXTERNA) return;
+    if (!pl::existe_janela(JANELA.load())) {
+        registrar("a janela da Vidrel não existe mais; localizador encerrado");
+        pl::encerrar_processo(0);
+    }
+    const Instante agora = pl::agora();
+    if (agora - ultimo_batimento_ >= 250ms) {
+        ultimo_batimento_ = agora;
+        escrever_linha(LINHA_DO_BATIMENTO);
+    }
+}
+
+void Localizador::volta() {
+    bater_e_conferir();
+    if (JANELA_EXTERNA) manter_posicao(JANELA.load());
+    const auto j = achar_janela_de_live();
+    if (!j) {
+        sem_navegador();
+        return;
+    }
+    janela_andou(*j);
+    conferir_tela_cheia(j->janela);
+    if (busca_devida(*j))
+        buscar(*j);
+    else
+        reler(*j);
+}
+
+// O alvo mostrado vai para a lista de lembrados, chaveado por janela e título.
+void Localizador::lembrar_mostrado() {
+    if (!atual_ || !atual_->leitura.chat) return;
+    lembrados_[{atual_->janela, atual_->titulo}] =
+        Lembrado{*atual_, canal_do_titulo(atual_->titulo), pl::agora()};
+}
+
+void Localizador::retirar() {
+    mostrado_ = false;
+    TITULO_DO_ALVO.guardar({});
+    publicar_estado(std::nullopt);
+}
+
+void Localizador::sem_navegador() {
+    if (mostrado_ && atual_) {
+        const Hwnd velha = atual_->janela;
+        std::string motivo = "outro motivo";
+        const std::string titulo = pl::titulo_da_janela(velha);
+        if (!pl::existe_janela(velha))
+            motivo = "janela fechada";
+        else if (pl::janela_minimizada(velha))
+            motivo = "minimizado";
+        else if (!pl::janela_visivel(velha))
+            motivo = "janela invisível";
+        else if (titulo.empty())
+            motivo = "título vazio";
+        else if (rotulo_da_aba(titulo) == "outra aba")
+            motivo = "outra aba";
+        const Hwnd frente = pl::janela_da_frente();
+        std::string na_frente = "ninguém";
+        if (frente == velha)
+            na_frente = "o navegador";
+        else if (frente != 0)
+            na_frente = descrever_janela_da_frente(frente, velha);
+        registrar("Sem Twitch nem Kick à vista. Escondido (" + motivo + "; na frente: " + na_frente + ").");
+        estado_relatado_ = "sem navegador";
+        lembrar_mostrado();
+    }
+    if (mostrado_) retirar();
+    atual_.reset();
+    janela_ = 0;
+    titulo_.clear();
+    ret_janela_.reset();
+}
+
+// A janela só andou (mesmo tamanho, mesma aba): o alvo anda junto já, sem busca.
+void Localizador::janela_andou(const JanelaDeLive& j) {
+    const auto ret = pl::retangulo_da_janela(j.janela);
+    const bool mesma = j.janela == janela_ && mesmo_titulo(j.titulo, titulo_);
+    janela_parada_ = !(mesma && ret && ret_janela_ && *ret != *ret_janela_);
+    if (mesma && ret && ret_janela_ && so_transladou(*ret_janela_, *ret) && mostrado_) {
+        const std::int64_t dx = std::int64_t{ret->esquerda} - ret_janela_->esquerda;
+        const std::int64_t dy = std::int64_t{ret->topo} - ret_janela_->topo;
+        if (auto publicado = ALVO_PUBLICADO.copiar()) {
+            Alvo a = *publicado;
+            a.chat = deslocar(a.chat, dx, dy);
+            if (a.pagina) a.pagina = deslocar(*a.pagina, dx, dy);
+            if (a.botao) a.botao = deslocar(*a.botao, dx, dy);
+            if (a.origem_cliente)
+                a.origem_cliente = Ponto{somar_saturado(a.origem_cliente->x, dx), somar_saturado(a.origem_cliente->y, dy)};
+            // O buraco do cartão é relativo ao chat: anda sozinho.
+            publicar_estado(a);
+        }
+        if (boa_) {
+            boa_->r.chat = deslocar(boa_->r.chat, dx, dy);
+            boa_->r.pagina = deslocar(boa_->r.pagina, dx, dy);
+        }
+        if (pagina_anterior_) pagina_anterior_ = deslocar(*pagina_anterior_, dx, dy);
+    }
+    janela_ = j.janela;
+    titulo_ = j.titulo;
+    ret_janela_ = ret;
+}
+
+void Localizador::conferir_tela_cheia(Hwnd janela) {
+    const bool cheia = tela_cheia(janela);
+    if (cheia == tela_cheia_) return;
+    tela_cheia_ = cheia;
+    tela_cheia_mudou_ = pl::agora();
+    forcar_busca_ = true;
+    escrever_linha(linha_de_tela_cheia(cheia));
+}
+
+bool Localizador::busca_devida(const JanelaDeLive& j) {
+    const Instante agora = pl::agora();
+    const auto passou = agora - ultima_busca_;
+    bool devida = std::exchange(forcar_busca_, false);
+    const bool outra_aba = atual_ && (atual_->janela != j.janela || !mesmo_titulo(atual_->titulo, j.titulo));
+    if (!atual_ || outra_aba) devida = devida || passou > 300ms || outra_aba;
+    std::chrono::milliseconds periodo = 300ms;
+    if (!atual_ || !atual_->leitura.chat) {
+        if (busca_sem_chat_ && agora - *busca_sem_chat_ < 3s) periodo = 50ms;
+    } else if (atual_->site == Site::Kick) {
+        const auto ponteiro = hora_do_ponteiro();
+        if (ponteiro && agora - *ponteiro < 1s) periodo = 150ms;
+    } else {
+        periodo = 5000ms;
+    }
+    devida = devida || passou > periodo;
+    if ((tela_cheia_mudou_ && agora - *tela_cheia_mudou_ < 1500ms) || (pagina_andou_ && agora - *pagina_andou_ < 2500ms))
+        devida = devida || passou > 100ms;
+    if (reuso_ && passou > 400ms) {
+        devida = true;
+        reuso_.reset();
+    }
+    // A comunidade da Twitch ocupou o lugar do chat: busca já.
+    if (!devida && atual_ && atual_->site == Site::Twitch && atual_->leitura.chat_room &&
+        e_palavra_de_comunidade(atual_->leitura.chat_room->nome_atual().valor_ou({})))
+        devida = true;
+    if (devida && mostrado_ && outra_aba) {
+        lembrar_mostrado();
+        retirar();
+    }
+    return devida;
+}
+
+void Localizador::acompanhar_o_cartao(Hwnd janela, const Retangulo& chat) {
+    const auto aperto = APERTO_DO_PERFIL.copiar();
+    if (aperto && aperto_visto_ != aperto->quando) {
+        arrasto_.esquecer();
+        aperto_visto_ = aperto->quando;
+    }
+    if (aperto && BOTAO_APERTADO.load()) {
+        arrasto_.passo(a_, janela);
+        if (arrasto_.arrastando()) return;
+    } else {
+        arrasto_.soltou();
+    }
+    acompanhar_cartao(a_, chat, janela);
+}
+
+void Localizador::publicar_leitura(const JanelaDeLive& j, const Releitura& r) {
+    const Instante agora = pl::agora();
+    // A página lida sem o seu lugar na tela: a Vidrel fica onde estava.
+    if (pagina_sem_lugar(j.janela, r.pagina)) {
+        if (!sem_lugar_desde_) sem_lugar_desde_ = agora;
+        if (!sem_lugar_logado_ && agora - *sem_lugar_desde_ >= 500ms) {
+            sem_lugar_logado_ = true;
+            registrar("página lida sem o lugar na tela " + forma_de_depuracao(r.pagina) + " há " +
+                      ms_desde(*sem_lugar_desde_) + " ms (faixa do navegador?): Vidrel parada no último lugar");
+        }
+        return;
+    }
+    if (sem_lugar_desde_) {
+        if (sem_lugar_logado_)
+            registrar("página com o lugar de novo depois de " + ms_desde(*sem_lugar_desde_) + " ms: " +
+                      forma_de_depuracao(r.pagina));
+        sem_lugar_desde_.reset();
+        sem_lugar_logado_ = false;
+    }
+    // A página andou dentro da janela parada (uma barra do navegador abriu).
+    if (pagina_anterior_ && janela_parada_ && *pagina_anterior_ != r.pagina) {
+        while (!eventos_da_pagina_.empty() && agora - eventos_da_pagina_.front() > 60s)
+            eventos_da_pagina_.pop_front();
+        if (eventos_da_pagina_.size() < 20) {
+            if (!pagina_andou_ || agora - *pagina_andou_ >= 2500ms)
+                registrar("página andou dentro da janela, para " + forma_de_depuracao(r.pagina) +
+                          " (faixa do navegador?): busca a cada 100 ms");
+            eventos_da_pagina_.push_back(agora);
+            pagina_andou_ = agora;
+            forcar_busca_ = true;
+        }
+    }
+    pagina_anterior_ = r.pagina;
+    const Atual& atual = *atual_;
+    if (eh_modal(atual.buracos, r.chat)) {
+        if (!modal_logado_) {
+            modal_logado_ = true;
+            registrar("modal da página por cima, Vidrel fora");
+        }
+        if (mostrado_) retirar();
+        return;
+    }
+    if (modal_logado_) {
+        modal_logado_ = false;
+        registrar("modal da página fechou");
+    }
+    acompanhar_o_cartao(j.janela, r.chat);
+    PecasDoAlvo p;
+    p.site = atual.site;
+    p.canal = atual.leitura.canal;
+    p.janela = j.janela;
+    p.chat = r.chat;
+    p.pagina = r.pagina;
+    p.folga = r.folga;
+    p.com7tv = atual.leitura.com7tv;
+    p.pausado = r.pausado;
+    p.buracos = atual.buracos;
+    TITULO_DO_ALVO.guardar(j.titulo);
+    mostrado_ = true;
+    publicar_estado(montar_alvo(p));
+}
+
+void Localizador::buscar_coberturas_de(Atual& atual, const Retangulo& chat) {
+    std::vector<Retangulo> c = buscar_coberturas(a_, atual.janela, atual.titulo, atual.site);
+    const auto cartao = buscar_cartao_do_7tv(a_, atual.janela);
+    c.insert(c.end(), cartao.begin(), cartao.end());
+    const LeituraChat& l = atual.leitura;
+    if (atual.site == Site::Twitch && l.chat && l.chat->conteiner && l.conteiner_de_mensagens) {
+        const auto coluna = sobreposicoes_na_coluna(a_, *l.chat->conteiner, *l.conteiner_de_mensagens, chat);
+        c.insert(c.end(), coluna.begin(), coluna.end());
+    }
+    atual.coberturas = c;
+    atual.buracos.clear();
+    for (const Retangulo& b : c) atual.buracos.push_back(relativo_ao_chat(b, chat));
+}
+
+void Localizador::reler(const JanelaDeLive& j) {
+    if (!atual_ || !atual_->leitura.chat) return;
+    const Releitura r = reler_chat(a_, atual_->leitura);
+    const std::string rotulo = std::string(nome_do_site(atual_->site)) + " em " + rotulo_da_aba(j.titulo);
+    if (r.estado == Releitura::Estado::ok) {
+        falhas_seguidas_ = 0;
+        if (!motivo_logado_.empty()) {
+            registrar(rotulo + ": leitura do chat voltou. " + entre_aspas(j.titulo));
+            motivo_logado_.clear();
+        }
+        if (JANELAS_MUDARAM.exchange(false)) buscar_coberturas_de(*atual_, r.chat);
+        boa_ = BoaLeitura{j.janela, j.titulo, r, pl::agora()};
+        publicar_leitura(j, r);
+        return;
+    }
+    const bool boa_recente = boa_ && boa_->janela == j.janela && boa_->titulo == j.titulo &&
+                             pl::agora() - boa_->quando < 60s;
+    if (boa_recente && cabecalho_livre(a_, j.janela, boa_->r.chat, boa_->r.pagina, atual_->leitura.conteiner_de_mensagens)) {
+        publicar_leitura(j, boa_->r);
+    } else {
+        if (r.motivo != motivo_logado_) {
+            motivo_logado_ = r.motivo;
+            registrar(rotulo + ": chat achado sem leitura (" + r.motivo + "), Vidrel fora; página " +
+                      forma_de_depuracao(r.pagina) + ", chat " + forma_de_depuracao(atual_->leitura.ret_chat) +
+                      ". " + entre_aspas(j.titulo));
+        }
+        if (mostrado_) retirar();
+    }
+    if (++falhas_seguidas_ >= 3) {
+        falhas_seguidas_ = 0;
+        atual_.reset();
+    }
+}
+
+// O alvo lembrado desta janela e título serve ainda? Vazio: serve.
+bool Localizador::reusar_lembrado(const JanelaDeLive& j) {
+    const auto it = lembrados_.find({j.janela, j.titulo});
+    if (it == lembrados_.end()) return false;
+    const Instante agora = pl::agora();
+    if (agora - it->second.quando >= 600s) {
+        lembrados_.erase(it);
+        return false;
+    }
+    const Lembrado& l = it->second;
+    std::string recusa;
+    Releitura r;
+    if (canal_do_titulo(j.titulo) != l.canal_do_titulo) {
+        recusa = "canal de outra aba";
+    } else if (!l.atual.leitura.pagina || !l.atual.leitura.pagina->retangulo_atual()) {
+        recusa = "sem a página";
+    } else if ((r = reler_chat(a_, l.atual.leitura)).estado != Releitura::Estado::ok) {
+        recusa = "releitura falhou";
+    } else if (!cabecalho_livre(a_, j.janela, r.chat, r.pagina, l.atual.leitura.conteiner_de_mensagens)) {
+        recusa = "chat escondido";
+    }
+    if (!recusa.empty()) {
+        registrar("chat lembrado recusado (" + recusa + "): busca inteira");
+        lembrados_.erase(it);
+        return false;
+    }
+    const std::string de_volta = " De volta em " + ms_desde(l.quando) + " ms.";
+    atual_ = l.atual;
+    atual_->janela = j.janela;
+    atual_->titulo = j.titulo;
+    lembrados_.erase(it);
+    const LeituraChat& lc = atual_->leitura;
+    relatar("lembrado|" + std::to_string(j.janela) + "|" + j.titulo,
+            std::string(nome_do_site(lc.site)) + " em " + rotulo_da_aba(j.titulo) + ": chat lembrado em " +
+                ms_desde(agora) + " ms (" + std::to_string(lc.lidos) + " elementos lidos), canal " +
+                lc.canal.value_or("nenhum") + ", folga medida " + (lc.lista_7tv ? "a cada volta" : "só na busca") +
+                ". " + entre_aspas(j.titulo) + de_volta);
+    reuso_ = agora;
+    boa_ = BoaLeitura{j.janela, j.titulo, r, agora};
+    falhas_seguidas_ = 0;
+    publicar_leitura(j, r);
+    return true;
+}
+
+void Localizador::buscar(const JanelaDeLive& j) {
+    ultima_busca_ = pl::agora();
+    JANELAS_MUDARAM = false;
+    if (!(atual_ && atual_->janela == j.janela && atual_->titulo == j.titulo) && reusar_lembrado(j)) return;
+
+    const std::string rotulo = std::string(nome_do_site(j.site)) + " em " + rotulo_da_aba(j.titulo);
+    auto lida = localizar_chat(a_, j, memoria_);
+    Atual novo;
+    novo.janela = j.janela;
+    novo.titulo = j.titulo;
+    novo.site = j.site;
+    if (lida) novo.leitura = *lida;
+    std::optional<Releitura> r;
+    if (lida && lida->chat) {
+        r = reler_chat(a_, novo.leitura);
+        if (r->estado == Releitura::Estado::ok) buscar_coberturas_de(novo, r->chat);
+    }
+    // O título mudou durante a leitura: o resultado é de outra aba.
+    if (!mesmo_titulo(pl::titulo_interno(j.janela), j.titulo) && descartes_seguidos_ < 3) {
+        ++descartes_seguidos_;
+        registrar("alvo da aba velha descartado: o título mudou durante a leitura");
+        forcar_busca_ = true;
+        return;
+    }
+    descartes_seguidos_ = 0;
+    const std::string estado_base = std::to_string(j.janela) + "|" + j.titulo;
+
+    if (lida && lida->chat) {
+        buscas_sem_chat_ = 0;
+        if (r->estado != Releitura::Estado::ok) {
+            relatar("sem leitura|" + r->motivo + "|" + estado_base,
+                    rotulo + ": chat achado sem leitura (" + r->motivo + "), Vidrel fora; página " +
+                        forma_de_depuracao(r->pagina) + ", chat " + forma_de_depuracao(lida->ret_chat) + ". " +
+                        entre_aspas(j.titulo));
+            atual_ = novo;
+            if (mostrado_) retirar();
+            return;
+        }
+        relatar("achado|" + estado_base,
+                rotulo + ": chat achado em " + std::to_string(lida->ms) + " ms (" + std::to_string(lida->lidos) +
+                    " elementos lidos), canal " + lida->canal.value_or("nenhum") + ", folga medida " +
+                    (lida->lista_7tv ? "a cada volta" : "só na busca") + ". " + entre_aspas(j.titulo));
+        atual_ = novo;
+        motivo_logado_.clear();
+        falhas_seguidas_ = 0;
+        boa_ = BoaLeitura{j.janela, j.titulo, *r, pl::agora()};
+        publicar_leitura(j, *r);
+        return;
+    }
+
+    // Nenhum chat nesta busca.
+    busca_sem_chat_ = pl::agora();
+    const bool mesmo_alvo = mostrado_ && atual_ && atual_->janela == j.janela && atual_->titulo == j.titulo &&
+                            atual_->leitura.chat;
+    if (mesmo_alvo) {
+        ++buscas_sem_chat_;
+        if (buscas_sem_chat_ == 1) {
+            registrar(std::string(nome_do_site(j.site)) + ": uma busca sem o chat (escondido: " +
+                      (lida && lida->painel_do_site ? "true" : "false") + ", " +
+                      std::to_string(lida ? lida->lidos : 0) + " elementos lidos); mantida até a próxima");
+            return;
+        }
+        const Releitura de_novo = reler_chat(a_, atual_->leitura);
+        if (de_novo.estado == Releitura::Estado::ok &&
+            cabecalho_livre(a_, j.janela, de_novo.chat, de_novo.pagina, atual_->leitura.conteiner_de_mensagens))
+            return;
+    }
+    buscas_sem_chat_ = 0;
+    if (lida && lida->painel_do_site)
+        relatar("painel|" + estado_base, rotulo + ": painel do site por cima do chat, Vidrel fora. " + entre_aspas(j.titulo));
+    else
+        relatar("sem chat|" + estado_base, rotulo + ": não achei o chat nesta página. " + entre_aspas(j.titulo));
+    atual_ = novo;
+    if (mostrado_) retirar();
+}
+
 void rodar_localizador() {
-    // Um segundo antes do começo: a primeira volta já manda um batimento.
-    plataforma::Instante ultimo_batimento = plataforma::agora() - 1s;
+    Localizador localizador(criar_automacao());
     for (;;) {
-        esperar_proxima_volta(100ms);
-        conferir_e_bater(ultimo_batimento);
+        esperar_proxima_volta(localizador.espera());
+        localizador.volta();
     }
 }

@@ -1,5 +1,112 @@
 #pragma once
-// O laço do localizador: acha o navegador com a live, lê a página, acha o chat
-// e o que o cobre, e publica o alvo. Nunca termina sozinho.
+// O laço do localizador: acha o navegador com a live, decide quando ler a
+// página de novo, acha o chat e o que o cobre, e publica o alvo. Entre as
+// buscas, que são caras, só relê os poucos elementos guardados; assim a Vidrel
+// acompanha a janela, as abas e a rolagem em poucas dezenas de milissegundos.
+
+#include <chrono>
+#include <deque>
+#include <map>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "comum/log.hpp"
+#include "comum/protegido.hpp"
+#include "localizador/cartao.hpp"
+#include "localizador/chat.hpp"
+#include "localizador/descoberta.hpp"
+#include "plataforma/sincronia.hpp"
+
+// O título da janela para a qual o alvo publicado vale; vazio = nenhum. O
+// observador de janelas o limpa quando a aba troca.
+extern Protegido<std::string> TITULO_DO_ALVO;
 
 [[noreturn]] void rodar_localizador();
+
+class Localizador {
+public:
+    explicit Localizador(uia::Automacao automacao);
+
+    // Quanto esperar antes da próxima volta.
+    std::chrono::milliseconds espera() const;
+    // Uma volta inteira, sem a espera.
+    void volta();
+
+private:
+    using Instante = plataforma::Instante;
+
+    // O alvo atual: a última leitura da página e os buracos da última busca
+    // do que cobre o chat, relativos ao chat.
+    struct Atual {
+        Hwnd janela = 0;
+        std::string titulo;
+        Site site = Site::Twitch;
+        LeituraChat leitura;
+        std::vector<Retangulo> buracos;
+        std::vector<Retangulo> coberturas;  // em tela, da mesma busca
+    };
+    struct Lembrado {
+        Atual atual;
+        std::optional<std::string> canal_do_titulo;
+        Instante quando;
+    };
+    struct BoaLeitura {
+        Hwnd janela = 0;
+        std::string titulo;
+        Releitura r;
+        Instante quando;
+    };
+
+    void bater_e_conferir();
+    void sem_navegador();
+    void janela_andou(const JanelaDeLive& j);
+    void conferir_tela_cheia(Hwnd janela);
+    bool busca_devida(const JanelaDeLive& j);
+    void reler(const JanelaDeLive& j);
+    void buscar(const JanelaDeLive& j);
+    bool reusar_lembrado(const JanelaDeLive& j);
+    void buscar_coberturas_de(Atual& atual, const Retangulo& chat);
+    void publicar_leitura(const JanelaDeLive& j, const Releitura& r);
+    void retirar();
+    void lembrar_mostrado();
+    void acompanhar_o_cartao(Hwnd janela, const Retangulo& chat);
+    void relatar(const std::string& estado, const std::string& linha);
+
+    uia::Automacao a_;
+    MemoriaDoChat memoria_;
+    ArrastoDoCartao arrasto_;
+    std::optional<Instante> aperto_visto_;
+
+    // O navegador da volta anterior.
+    Hwnd janela_ = 0;
+    std::string titulo_;
+    std::optional<Retangulo> ret_janela_;
+    bool janela_parada_ = true;  // não andou desde a volta anterior
+
+    std::optional<Atual> atual_;
+    bool mostrado_ = false;  // há um alvo publicado deste localizador
+    std::optional<BoaLeitura> boa_;
+    int falhas_seguidas_ = 0;
+    std::string motivo_logado_;
+    int buscas_sem_chat_ = 0;
+    int descartes_seguidos_ = 0;
+    bool forcar_busca_ = false;
+    std::map<std::pair<Hwnd, std::string>, Lembrado> lembrados_;
+
+    Instante ultima_busca_;
+    Instante ultimo_batimento_;
+    std::optional<Instante> tela_cheia_mudou_;
+    std::optional<Instante> busca_sem_chat_;
+    std::optional<Instante> pagina_andou_;
+    std::deque<Instante> eventos_da_pagina_;
+    std::optional<Instante> reuso_;
+    bool tela_cheia_ = false;
+
+    std::optional<Retangulo> pagina_anterior_;
+    std::optional<Instante> sem_lugar_desde_;
+    bool sem_lugar_logado_ = false;
+    bool modal_logado_ = false;
+    std::string estado_relatado_;
+};

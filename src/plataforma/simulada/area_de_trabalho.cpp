@@ -59,6 +59,7 @@ void AreaDeTrabalho::limpar() {
     falhas.clear();
     lentidoes.clear();
     chamadas_uia.clear();
+    rastrear_uia = false;
     foco_uia.reset();
     raiz_uia.reset();
     proximo_elemento = 1;

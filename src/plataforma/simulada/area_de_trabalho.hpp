@@ -154,6 +154,7 @@ public:
     std::vector<FalhaSim> falhas;
     std::vector<LentidaoSim> lentidoes;
     std::map<std::string, int> chamadas_uia;  // idas ao navegador, por chamada
+    bool rastrear_uia = false;                // cada ida vai também para o rastro
     std::weak_ptr<ElementoSim> foco_uia;      // GetFocusedElement
     ElementoPtr raiz_uia;                     // o elemento da área de trabalho
     int proximo_elemento = 1;

@@ -1,6 +1,8 @@
 #include "plataforma/simulada/cena.hpp"
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <limits>
 #include <set>
@@ -399,7 +401,7 @@ const std::set<std::string>& acoes_validas() {
         "mover",   "titulo",    "mostrar",  "esconder", "minimizar", "restaurar", "fechar",
         "frente",  "abrir",     "elemento", "adicionar", "remover",  "cursor",    "tecla",
         "entrada", "fim_da_entrada", "falhar", "curar", "dpi",       "fim",
-        "lentidao", "focar"};
+        "lentidao", "focar", "arquivo"};
     return s;
 }
 
@@ -501,6 +503,10 @@ void validar_evento(const EventoDaCena& e, Rascunho& r, AreaDeTrabalho& rascunho
         Montador::lentidao(l);
     } else if (a == "focar") {
         chave_existente("chave");
+    } else if (a == "arquivo") {
+        l.texto("caminho");
+        l.logico("existe", true);
+        if (!l.tem("existe")) l.erro("falta o campo \"existe\"");
     } else if (a == "dpi") {
         janela_existente("janela");
         l.natural32("dpi", 0);
@@ -713,6 +719,17 @@ void aplicar_evento(const EventoDaCena& e) {
     if (e.acao == "entrada") {
         Rastro::global().registrar(std::move(rastro));
         entrada_receber_linha(e.dados.at("linha").get<std::string>());
+        return;
+    }
+    if (e.acao == "arquivo") {
+        // Um arquivo de verdade (o arquivo-chave de --presa, por exemplo).
+        const std::string caminho = e.dados.at("caminho").get<std::string>();
+        std::error_code erro;
+        if (e.dados.at("existe").get<bool>())
+            std::ofstream(std::filesystem::u8path(caminho)).put('\n');
+        else
+            std::filesystem::remove(std::filesystem::u8path(caminho), erro);
+        Rastro::global().registrar(std::move(rastro));
         return;
     }
     if (e.acao == "fim_da_entrada") {

@@ -102,10 +102,15 @@ void iniciar_plataforma(int argc, char** argv) {
     std::optional<std::string> arquivo;
     std::optional<std::string> rastro;
     std::optional<Relogio::Modo> tempo;
+    bool rastro_uia = false;
     std::vector<std::string> resto;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         const bool tem_valor = i + 1 < argc;
+        if (a == "--rastro-uia") {
+            rastro_uia = true;
+            continue;
+        }
         if (a == "--cena" || a == "--rastro" || a == "--tempo") {
             if (!tem_valor) erro_de_uso_da_simulacao(a + " <valor>: falta o valor");
             const std::string v = argv[++i];
@@ -151,6 +156,11 @@ void iniciar_plataforma(int argc, char** argv) {
         erro_de_uso_da_simulacao("cena " + nome +
                                  ": no tempo virtual a linha do tempo precisa de um evento \"fim\" "
                                  "(sem ele o relógio correria sem parar)");
+    {
+        simulada::AreaDeTrabalho& area = simulada::AreaDeTrabalho::global();
+        std::lock_guard g(area.m);
+        area.rastrear_uia = rastro_uia;
+    }
     Relogio::global().reiniciar(modo);
     simulada::usar_entrada_da_cena(cena.entrada_da_cena);
     Rastro::global().registrar({{"cena", nome},

@@ -69,6 +69,7 @@ Erro nulo() { return erro(ERRO_PONTEIRO_NULO); }
 std::optional<Erro> ida(AreaDeTrabalho& a, const std::string& chamada, const ElementoPtr& e,
                         int& demora) {
     ++a.chamadas_uia[chamada];
+    if (a.rastrear_uia) simulada::Rastro::global().registrar({{"uia", chamada}, {"chave", e ? e->chave : ""}});
     const Hwnd janela = e ? e->janela_dona : 0;
     const std::string chave = e ? e->chave : std::string();
     demora += a.lentidao(chamada, janela);
