@@ -92,8 +92,7 @@ void Localizador::volta() {
 // O alvo mostrado vai para a lista de lembrados, chaveado por janela e título.
 void Localizador::lembrar_mostrado() {
     if (!atual_ || !atual_->leitura.chat) return;
-    lembrados_[{atual_->janela, atual_->titulo}] =
-        Lembrado{*atual_, canal_do_titulo(atual_->titulo), pl::agora()};
+    lembrados_[{atual_->janela, atual_->titulo}] = Lembrado{*atual_, pl::agora()};
 }
 
 void Localizador::retirar() {
@@ -342,7 +341,9 @@ bool Localizador::reusar_lembrado(const JanelaDeLive& j) {
     const Lembrado& l = it->second;
     std::string recusa;
     Releitura r;
-    if (canal_do_titulo(j.titulo) != l.canal_do_titulo) {
+    // Um título que diz o canal tem de dizer o mesmo canal do alvo lembrado.
+    const auto canal_no_titulo = canal_do_titulo(j.titulo);
+    if (canal_no_titulo && canal_no_titulo != l.atual.leitura.canal) {
         recusa = "canal de outra aba";
     } else if (!l.atual.leitura.pagina || !l.atual.leitura.pagina->retangulo_atual()) {
         recusa = "sem a página";

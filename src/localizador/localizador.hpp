@@ -49,7 +49,6 @@ private:
     };
     struct Lembrado {
         Atual atual;
-        std::optional<std::string> canal_do_titulo;
         Instante quando;
     };
     struct BoaLeitura {
