@@ -137,6 +137,40 @@ Execucao rodar_programa_sem_cena(const std::vector<std::string>& argumentos) {
     return executar(args, pasta_temporaria());
 }
 
+std::vector<std::pair<std::int64_t, std::string>> Execucao::saidas() const {
+    std::vector<std::pair<std::int64_t, std::string>> r;
+    for (const Json& j : rastro)
+        if (j.contains("saida")) r.emplace_back(j["t"].get<std::int64_t>(), j["saida"].get<std::string>());
+    return r;
+}
+
+std::vector<std::pair<std::int64_t, std::string>> Execucao::erros() const {
+    std::vector<std::pair<std::int64_t, std::string>> r;
+    for (const Json& j : rastro)
+        if (j.contains("erro")) r.emplace_back(j["t"].get<std::int64_t>(), j["erro"].get<std::string>());
+    return r;
+}
+
+int Execucao::buscas_entre(std::int64_t de, std::int64_t ate) const {
+    int n = 0;
+    for (const Json& j : rastro)
+        if (j.value("uia", "") == "FindAllBuildCache" && j["t"] >= de && j["t"] <= ate) ++n;
+    return n;
+}
+
+std::string Execucao::log_com(const std::string& trecho) const {
+    for (const std::string& l : linhas_do_erro())
+        if (l.find(trecho) != std::string::npos) return l;
+    return {};
+}
+
+std::string cena_derivada(const std::string& arquivo, const std::string& campos) {
+    Json base = Json::parse(ler_arquivo(fs::path(CENAS_DIR) / arquivo));
+    const Json novos = Json::parse(campos);
+    for (auto it = novos.begin(); it != novos.end(); ++it) base[it.key()] = it.value();
+    return base.dump(2);
+}
+
 std::string cena_minima(int fim_ms, const std::string& extra) {
     return R"({
       "entrada": "cena",

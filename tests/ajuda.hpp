@@ -21,7 +21,18 @@ struct Execucao {
     std::vector<std::string> linhas_do_erro() const;
     // As linhas do rastro que têm o campo dado (por exemplo "efeito") com o valor dado.
     std::vector<Json> no_rastro(const std::string& campo, const std::string& valor) const;
+    // As linhas da saída (ou do erro) com o instante em que saíram.
+    std::vector<std::pair<std::int64_t, std::string>> saidas() const;
+    std::vector<std::pair<std::int64_t, std::string>> erros() const;
+    // Buscas na página (FindAllBuildCache) entre dois instantes (exige --rastro-uia).
+    int buscas_entre(std::int64_t de, std::int64_t ate) const;
+    // A primeira linha de log que contém o texto; vazio se nenhuma.
+    std::string log_com(const std::string& trecho) const;
 };
+
+// Uma cena de cenas/ com campos do topo trocados ou acrescentados (por exemplo
+// outra "linha_do_tempo").
+std::string cena_derivada(const std::string& arquivo, const std::string& campos);
 
 // Roda build/linux/localizador com a cena (texto JSON) e os argumentos, em
 // tempo virtual, e espera o fim (no máximo 60 s de relógio de parede).

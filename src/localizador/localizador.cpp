@@ -151,6 +151,12 @@ void Localizador::janela_andou(const JanelaDeLive& j) {
             // O buraco do cartão é relativo ao chat: anda sozinho.
             publicar_estado(a);
         }
+        // A caixa e o botão guardados na última busca andam junto; senão a
+        // próxima releitura publicaria o botão no lugar velho.
+        for (Protegido<std::optional<Retangulo>>* guardado : {&RET_DA_CAIXA, &RET_DO_BOTAO})
+            guardado->com([&](std::optional<Retangulo>& r) {
+                if (r) r = deslocar(*r, dx, dy);
+            });
         if (boa_) {
             boa_->r.chat = deslocar(boa_->r.chat, dx, dy);
             boa_->r.pagina = deslocar(boa_->r.pagina, dx, dy);
@@ -310,23 +316,31 @@ void Localizador::reler(const JanelaDeLive& j) {
         publicar_leitura(j, r);
         return;
     }
-    const bool boa_recente = boa_ && boa_->janela == j.janela && boa_->titulo == j.titulo &&
-                             pl::agora() - boa_->quando < 60s;
-    if (boa_recente && cabecalho_livre(a_, j.janela, boa_->r.chat, boa_->r.pagina, atual_->leitura.conteiner_de_mensagens)) {
-        publicar_leitura(j, boa_->r);
-    } else {
-        if (r.motivo != motivo_logado_) {
-            motivo_logado_ = r.motivo;
-            registrar(rotulo + ": chat achado sem leitura (" + r.motivo + "), Vidrel fora; página " +
-                      forma_de_depuracao(r.pagina) + ", chat " + forma_de_depuracao(atual_->leitura.ret_chat) +
-                      ". " + entre_aspas(j.titulo));
-        }
-        if (mostrado_) retirar();
+    if (segurar(j)) return;
+    if (r.motivo != motivo_logado_) {
+        motivo_logado_ = r.motivo;
+        registrar(rotulo + ": chat achado sem leitura (" + r.motivo + "), Vidrel fora; página " +
+                  forma_de_depuracao(r.pagina) + ", chat " + forma_de_depuracao(atual_->leitura.ret_chat) +
+                  ". " + entre_aspas(j.titulo));
     }
+    if (mostrado_) retirar();
+    // Três releituras perdidas seguidas: a próxima volta busca de novo.
     if (++falhas_seguidas_ >= 3) {
         falhas_seguidas_ = 0;
         atual_.reset();
     }
+}
+
+// Uma leitura que falhou pouco depois de uma boa, com o cabeçalho do chat
+// ainda livre, mantém a Vidrel onde a boa a deixou.
+bool Localizador::segurar(const JanelaDeLive& j) {
+    const bool recente = boa_ && boa_->janela == j.janela && boa_->titulo == j.titulo &&
+                         pl::agora() - boa_->quando < 60s;
+    if (!recente || !atual_) return false;
+    if (!cabecalho_livre(a_, j.janela, boa_->r.chat, boa_->r.pagina, atual_->leitura.conteiner_de_mensagens))
+        return false;
+    publicar_leitura(j, boa_->r);
+    return true;
 }
 
 // O alvo lembrado desta janela e título serve ainda? Vazio: serve.
@@ -405,6 +419,7 @@ void Localizador::buscar(const JanelaDeLive& j) {
     if (lida && lida->chat) {
         buscas_sem_chat_ = 0;
         if (r->estado != Releitura::Estado::ok) {
+            if (atual_ && atual_->janela == j.janela && atual_->titulo == j.titulo && segurar(j)) return;
             relatar("sem leitura|" + r->motivo + "|" + estado_base,
                     rotulo + ": chat achado sem leitura (" + r->motivo + "), Vidrel fora; página " +
                         forma_de_depuracao(r->pagina) + ", chat " + forma_de_depuracao(lida->ret_chat) + ". " +

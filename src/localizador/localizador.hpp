@@ -64,6 +64,7 @@ private:
     void conferir_tela_cheia(Hwnd janela);
     bool busca_devida(const JanelaDeLive& j);
     void reler(const JanelaDeLive& j);
+    bool segurar(const JanelaDeLive& j);
     void buscar(const JanelaDeLive& j);
     bool reusar_lembrado(const JanelaDeLive& j);
     void buscar_coberturas_de(Atual& atual, const Retangulo& chat);

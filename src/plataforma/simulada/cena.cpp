@@ -858,7 +858,7 @@ void aplicar_evento(const EventoDaCena& e) {
 bool iniciar_linha_do_tempo(std::vector<EventoDaCena> eventos) {
     return plataforma::iniciar_thread([eventos = std::move(eventos)] {
         for (const EventoDaCena& e : eventos) {
-            plataforma::dormir_ate(Instante{std::chrono::milliseconds{e.em_ms}});
+            Relogio::global().dormir_ate_primeiro(Instante{std::chrono::milliseconds{e.em_ms}});
             aplicar_evento(e);
         }
     });

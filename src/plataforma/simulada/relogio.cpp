@@ -68,8 +68,13 @@ bool Relogio::avancar(Lock&) {
             .count();
     agora_ns_ = std::max(agora_ns_, alvo);
     const std::vector<Espera*> copia = com_prazo_;
+    // Quem pediu para ir primeiro acorda sozinho; os outros do mesmo instante
+    // acordam no avanço seguinte, quando ele parar de novo.
+    const bool ha_primeiro = std::any_of(copia.begin(), copia.end(), [&](Espera* e) {
+        return e->primeiro && *e->prazo <= instante(agora_ns_);
+    });
     for (Espera* e : copia)
-        if (*e->prazo <= instante(agora_ns_)) acordar(*e, true);
+        if (*e->prazo <= instante(agora_ns_) && (!ha_primeiro || e->primeiro)) acordar(*e, true);
     cv_.notify_all();
     return true;
 }
@@ -99,10 +104,15 @@ void Relogio::bloquear(Lock& lk, Espera& e) {
     }
 }
 
-void Relogio::dormir_ate(Instante prazo) {
+void Relogio::dormir_ate(Instante prazo) { dormir(prazo, false); }
+
+void Relogio::dormir_ate_primeiro(Instante prazo) { dormir(prazo, true); }
+
+void Relogio::dormir(Instante prazo, bool primeiro) {
     Lock lk(m_);
     Espera e;
     e.prazo = prazo;
+    e.primeiro = primeiro;
     if (modo_ == Modo::Virtual && prazo <= instante(agora_ns_)) {
         // Mesmo uma espera vencida cede a vez, como um Sleep(0).
         e.prazo = instante(agora_ns_);

@@ -23,7 +23,8 @@ namespace plataforma::simulada {
 struct Espera {
     std::optional<Instante> prazo;
     bool acordada = false;
-    bool venceu = false;  // acordada pelo prazo, não por aviso
+    bool venceu = false;      // acordada pelo prazo, não por aviso
+    bool primeiro = false;    // no mesmo instante, acorda antes das outras
 };
 
 class Relogio {
@@ -41,6 +42,9 @@ public:
     std::int64_t agora_ms();
 
     void dormir_ate(Instante prazo);
+    // Como dormir_ate, mas no mesmo instante esta thread roda antes das
+    // outras: a linha do tempo da cena muda a área antes de o programa olhar.
+    void dormir_ate_primeiro(Instante prazo);
 
     // Uma thread nova passa a contar antes de existir, para que o relógio não
     // ande entre a criação e o primeiro passo dela.
@@ -60,6 +64,7 @@ public:
 private:
     using Lock = std::unique_lock<std::mutex>;
     void bloquear(Lock& lk, Espera& e);
+    void dormir(Instante prazo, bool primeiro);
     void acordar(Espera& e, bool pelo_prazo);
     bool avancar(Lock& lk);
     void liberar_trava(Trava& t);
