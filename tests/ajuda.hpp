@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "comum/tipos.hpp"
 #include "plataforma/simulada/rastro.hpp"
 
 using plataforma::simulada::Json;
@@ -56,3 +57,6 @@ protected:
     std::vector<Json> rastro(const std::string& efeito) const;
     void TearDown() override;
 };
+
+// Retângulos legíveis nas mensagens de falha.
+inline void PrintTo(const Retangulo& r, std::ostream* os) { *os << retangulo_json(r); }

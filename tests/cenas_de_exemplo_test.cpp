@@ -29,6 +29,8 @@ struct Esperado {
     const char* canal;
 };
 
+void PrintTo(const Esperado& e, std::ostream* os) { *os << e.arquivo; }
+
 class CenaDeExemplo : public ComAreaSimulada, public ::testing::WithParamInterface<Esperado> {};
 
 }  // namespace
