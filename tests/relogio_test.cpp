@@ -92,9 +92,11 @@ TEST_F(RelogioVirtual, TravaPresaDuranteUmaEsperaSeguraQuemQuerEntrar) {
     std::int64_t entrou = -1;
     alvo.lock();
     ASSERT_TRUE(plataforma::iniciar_thread([&] {
-        std::lock_guard g(alvo);  // fica parada até o dono soltar
-        entrou = ms();
-        acabou();
+        {
+            std::lock_guard g(alvo);  // fica parada até o dono soltar
+            entrou = ms();
+        }
+        acabou();  // depois de soltar: a trava é do teste, que acaba logo
     }));
     plataforma::dormir(60ms);  // como o fecho do hover, que segura o alvo 60 ms
     alvo.unlock();
