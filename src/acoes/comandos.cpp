@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <memory>
 #include <mutex>
 
 #include "comum/globais.hpp"
@@ -9,6 +10,7 @@
 #include "comum/texto.hpp"
 #include "janela/animacoes.hpp"
 #include "janela/posicionamento.hpp"
+#include "janela/tremor_da_tela.hpp"
 #include "linha_de_comando.hpp"
 #include "localizador/espera.hpp"
 #include "localizador/pagina.hpp"
@@ -19,6 +21,8 @@ namespace pl = plataforma;
 namespace {
 
 FilaDeComandos FILA;
+// O canal do tremor da tela, criado no primeiro "sacudir"; só o leitor mexe.
+std::shared_ptr<CanalDeForcas> TREMOR;
 
 bool comeca_com(std::string_view s, std::string_view prefixo) { return s.substr(0, prefixo.size()) == prefixo; }
 
@@ -50,8 +54,14 @@ bool fazer_no_leitor(const std::string& linha) {
     if (comeca_com(linha, "sacudir ")) {
         const auto n = ler_numero(std::string_view(linha).substr(8), std::numeric_limits<std::int32_t>::min(),
                                   std::numeric_limits<std::int32_t>::max());
-        // A lupa ainda não existe: o número é aceito e nada acontece.
-        return n.has_value();
+        if (!n) return false;
+        if (!TREMOR) {
+            TREMOR = std::make_shared<CanalDeForcas>();
+            if (!pl::iniciar_thread([canal = TREMOR] { tremor_da_tela(canal); }))
+                pl::parar("não consegui iniciar a thread do tremor da tela");
+        }
+        TREMOR->enviar(static_cast<std::int32_t>(std::clamp<std::int64_t>(*n, 1, 30)));
+        return true;
     }
     return false;
 }
@@ -65,6 +75,12 @@ void leitor_de_comandos() {
         std::lock_guard g(FILA.trava);
         FILA.linhas.push_back(linha);
         FILA.sinal.notificar_todos();
+    }
+    // A tela não pode ficar aproximada: o tremor para e afasta antes do fim.
+    if (TREMOR) {
+        TREMOR->enviar(FORCA_DE_PARAR);
+        pl::dormir(std::chrono::milliseconds(250));
+        TREMOR->fechar();
     }
     std::lock_guard g(FILA.trava);
     FILA.entrada_encerrada = true;

@@ -3,7 +3,9 @@
 #include <algorithm>
 
 #include "comum/globais.hpp"
+#include "janela/eventos_do_navegador.hpp"
 #include "janela/monitor.hpp"
+#include "janela/ponteiro.hpp"
 #include "janela/posicionamento.hpp"
 #include "localizador/alvo.hpp"
 #include "localizador/cobertura.hpp"
@@ -467,6 +469,8 @@ void Localizador::buscar(const JanelaDeLive& j) {
 }
 
 void rodar_localizador() {
+    if (!pl::iniciar_thread(observador_do_ponteiro)) pl::parar("não consegui iniciar a thread do ponteiro");
+    if (!pl::iniciar_thread(observador_de_janelas)) pl::parar("não consegui iniciar a thread das janelas");
     Localizador localizador(criar_automacao());
     for (;;) {
         esperar_proxima_volta(localizador.espera());

@@ -62,6 +62,9 @@ void AreaDeTrabalho::limpar() {
     rastrear_uia = false;
     foco_uia.reset();
     raiz_uia.reset();
+    ganchos.clear();
+    avisos.clear();
+    lupa_iniciada = false;
     proximo_elemento = 1;
     proxima_janela = 0x30000;
     filas.clear();
@@ -240,6 +243,7 @@ void AreaDeTrabalho::mover(Hwnd h, const Retangulo& novo) {
     const bool mudou_tamanho =
         novo.largura() != j->ret.largura() || novo.altura() != j->ret.altura();
     j->ret = novo;
+    if (dx || dy || mudou_tamanho) avisar(evento::objeto_moveu, h, OBJETO_JANELA, FILHO_PROPRIO);
     if (dx || dy) {
         deslocar_elementos(j->arvore, dx, dy);
         // As filhas vivem em coordenadas da mãe: andam com ela.
@@ -249,6 +253,7 @@ void AreaDeTrabalho::mover(Hwnd h, const Retangulo& novo) {
                 if (!filha) continue;
                 filha->ret = deslocar(filha->ret, dx, dy);
                 deslocar_elementos(filha->arvore, dx, dy);
+                avisar(evento::objeto_moveu, f, OBJETO_JANELA, FILHO_PROPRIO);
                 levar(*filha);
             }
         };
@@ -267,6 +272,8 @@ void AreaDeTrabalho::mudar_visibilidade(Hwnd h, bool visivel) {
     else
         j->estilo &= ~estilo::visivel;
     if (visivel && !antes && j->propria) pedir_pintura(*j);
+    if (visivel != antes)
+        avisar(visivel ? evento::objeto_mostrado : evento::objeto_escondido, h, OBJETO_JANELA, FILHO_PROPRIO);
 }
 
 void AreaDeTrabalho::mudar_pai(Hwnd h, Hwnd pai) {
@@ -304,6 +311,7 @@ void AreaDeTrabalho::fechar(Hwnd h) {
     if (!j) return;
     for (Hwnd f : std::vector<Hwnd>(j->filhas)) fechar(f);
     j = achar(h);
+    if (j->visivel) avisar(evento::objeto_escondido, h, OBJETO_JANELA, FILHO_PROPRIO);
     for (ElementoPtr& e : j->arvore) esquecer_chaves(e);
     if (j->elemento) j->elemento->removido = true;
     if (std::vector<Hwnd>* irmas = irmas_de(h))
@@ -316,6 +324,7 @@ void AreaDeTrabalho::trazer_para_frente(Hwnd h) {
     const Hwnd raiz = raiz_de(h);
     if (!raiz) return;
     frente = raiz;
+    avisar(evento::objeto_reordenado, raiz, -4, 0);  // OBJID_CLIENT
     inserir_no_topo(raiz);
     // As janelas que ela possui ficam acima dela, na ordem em que estavam.
     std::vector<Hwnd> possuidas;
@@ -385,6 +394,23 @@ Hwnd AreaDeTrabalho::nova_janela_propria(std::uint32_t estilo_ex_, const std::st
         inserir_no_topo(h);
     if (janelas[h].visivel) pedir_pintura(janelas[h]);
     return h;
+}
+
+void AreaDeTrabalho::avisar(std::uint32_t ev, Hwnd h, std::int32_t objeto, std::int32_t filho) {
+    JanelaSim* j = achar(h);
+    if (!j || j->processo == processo_do_programa) return;
+    for (const GanchoSim& g : ganchos) {
+        if (ev < g.de || ev > g.ate || (g.processo && g.processo != j->processo)) continue;
+        const std::uintptr_t id = proximo_aviso++;
+        avisos[id] = AvisoPendente{g.chamada, ev, h, objeto, filho};
+        filas[g.thread].push_back({0, kMensagemDeAviso, id, 0});
+        acordar_pendente = true;
+    }
+}
+
+void AreaDeTrabalho::avisar_elemento(std::uint32_t ev, const ElementoPtr& e) {
+    // Os objetos da página levam ids negativos, como no Chromium.
+    avisar(ev, e->janela_dona, -e->numero, 0);
 }
 
 void AreaDeTrabalho::pedir_pintura(JanelaSim& j) {

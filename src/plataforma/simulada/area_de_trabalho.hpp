@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "comum/tipos.hpp"
+#include "plataforma/eventos.hpp"
 #include "plataforma/janelas.hpp"
 #include "plataforma/sincronia.hpp"
 #include "plataforma/simulada/rastro.hpp"
@@ -111,6 +112,27 @@ struct LentidaoSim {
     int ms = 0;
 };
 
+// Um gancho de WinEvents instalado pelo programa.
+struct GanchoSim {
+    Gancho id = 0;
+    std::uint32_t de = 0, ate = 0;
+    std::uint32_t processo = 0;  // 0 = todos
+    ChamadaDeEvento chamada = nullptr;
+    std::thread::id thread;
+};
+
+// Um aviso esperando a thread do gancho despachar as mensagens.
+struct AvisoPendente {
+    ChamadaDeEvento chamada = nullptr;
+    std::uint32_t evento = 0;
+    Hwnd janela = 0;
+    std::int32_t objeto = 0;
+    std::int32_t filho = 0;
+};
+
+// A mensagem interna que leva um aviso pela fila da thread do gancho.
+constexpr std::uint32_t kMensagemDeAviso = 0xC0DE;
+
 struct MonitorSim {
     std::intptr_t id = 0;
     Retangulo ret;
@@ -156,6 +178,11 @@ public:
     std::map<std::string, int> chamadas_uia;  // idas ao navegador, por chamada
     bool rastrear_uia = false;                // cada ida vai também para o rastro
     std::weak_ptr<ElementoSim> foco_uia;      // GetFocusedElement
+    std::vector<GanchoSim> ganchos;
+    std::map<std::uintptr_t, AvisoPendente> avisos;
+    std::uintptr_t proximo_aviso = 1;
+    Gancho proximo_gancho = 0x7000;
+    bool lupa_iniciada = false;
     ElementoPtr raiz_uia;                     // o elemento da área de trabalho
     int proximo_elemento = 1;
     Hwnd proxima_janela = 0x30000;
@@ -221,6 +248,11 @@ public:
     void registrar_chaves(const ElementoPtr& e);
     void esquecer_chaves(const ElementoPtr& e);
     void deslocar_elementos(std::vector<ElementoPtr>& arvore, std::int64_t dx, std::int64_t dy);
+
+    // Um WinEvent vindo de uma janela: vai para a fila de cada thread com um
+    // gancho que o pega (nunca os do próprio processo do programa).
+    void avisar(std::uint32_t evento, Hwnd janela, std::int32_t objeto, std::int32_t filho = 0);
+    void avisar_elemento(std::uint32_t evento, const ElementoPtr& e);
 
     // Pede WM_PAINT para a janela própria; a thread dela é acordada quando a
     // trava da área for solta (acordar_pendente).

@@ -113,7 +113,13 @@ ElementoPtr AreaDeTrabalho::elemento_no_ponto(Ponto p) {
     for (int profundidade = 0; profundidade < 256; ++profundidade) {
         ElementoPtr proximo;
         for (const ElementoPtr& f : filhos(atual)) {
-            if (f->eh_janela) continue;
+            if (f->eh_janela) {
+                // Uma janela filha (a da página, no Opera) faz parte desta; uma
+                // janela possuída é outra janela na tela e não entra aqui.
+                JanelaSim* j = achar(f->janela_nativa);
+                if (j && j->pai && j->visivel && j->ret.contem(p)) proximo = f;
+                continue;
+            }
             if (f->ret.contem(p)) proximo = f;
         }
         if (!proximo) break;

@@ -401,7 +401,7 @@ const std::set<std::string>& acoes_validas() {
         "mover",   "titulo",    "mostrar",  "esconder", "minimizar", "restaurar", "fechar",
         "frente",  "abrir",     "elemento", "adicionar", "remover",  "cursor",    "tecla",
         "entrada", "fim_da_entrada", "falhar", "curar", "dpi",       "fim",
-        "lentidao", "focar", "arquivo"};
+        "lentidao", "focar", "arquivo", "arrasto"};
     return s;
 }
 
@@ -503,6 +503,10 @@ void validar_evento(const EventoDaCena& e, Rascunho& r, AreaDeTrabalho& rascunho
         Montador::lentidao(l);
     } else if (a == "focar") {
         chave_existente("chave");
+    } else if (a == "arrasto") {
+        janela_existente("janela");
+        const std::string fase = l.texto("fase");
+        if (fase != "inicio" && fase != "fim") Leitor::erro_em(l.de("fase"), "esperava \"inicio\" ou \"fim\"");
     } else if (a == "arquivo") {
         l.texto("caminho");
         l.logico("existe", true);
@@ -707,7 +711,7 @@ std::vector<ElementoPtr>* lista_que_guarda(AreaDeTrabalho& a, const ElementoPtr&
 
 }  // namespace
 
-void aplicar_evento(const EventoDaCena& e) {
+void aplicar_evento(const EventoDaCena& e, bool adiar_avisos) {
     AreaDeTrabalho& a = AreaDeTrabalho::global();
     Json rastro = {{"evento", e.acao}};
     for (auto it = e.dados.begin(); it != e.dados.end(); ++it)
@@ -752,13 +756,19 @@ void aplicar_evento(const EventoDaCena& e) {
             rastro["ret_novo"] = Json::array({j->ret.esquerda, j->ret.topo, j->ret.direita, j->ret.base});
         } else if (acao == "titulo" && j) {
             j->titulo = l.texto("titulo");
+            a.avisar(evento::objeto_renomeado, h, OBJETO_JANELA, FILHO_PROPRIO);
         } else if ((acao == "mostrar" || acao == "esconder") && j) {
             a.mudar_visibilidade(h, acao == "mostrar");
         } else if (acao == "minimizar" && j) {
             j->minimizada = true;
             if (a.frente == h) a.frente = 0;
+            a.avisar(evento::objeto_moveu, h, OBJETO_JANELA, FILHO_PROPRIO);
         } else if (acao == "restaurar" && j) {
             j->minimizada = false;
+            a.avisar(evento::objeto_moveu, h, OBJETO_JANELA, FILHO_PROPRIO);
+        } else if (acao == "arrasto" && j) {
+            a.avisar(l.texto("fase") == "inicio" ? evento::movimento_inicio : evento::movimento_fim, h,
+                     OBJETO_JANELA, FILHO_PROPRIO);
         } else if (acao == "fechar" && j) {
             a.fechar(h);
         } else if (acao == "frente") {
@@ -771,12 +781,14 @@ void aplicar_evento(const EventoDaCena& e) {
         } else if (acao == "elemento") {
             const auto it = a.por_chave.find(l.texto("chave"));
             if (it != a.por_chave.end()) {
+                const Retangulo antes = it->second->ret;
                 Montador::campos(l, *it->second);
                 if (l.tem("deslocar")) {
                     const Ponto d = l.ponto("deslocar");
                     std::vector<ElementoPtr> um{it->second};
                     a.deslocar_elementos(um, d.x, d.y);
                 }
+                if (it->second->ret != antes) a.avisar_elemento(evento::objeto_moveu, it->second);
             }
         } else if (acao == "adicionar") {
             std::vector<ElementoPtr>* destino = nullptr;
@@ -803,6 +815,7 @@ void aplicar_evento(const EventoDaCena& e) {
                 for (const ElementoPtr& x : novos) {
                     a.definir_dona(x, dona);
                     a.registrar_chaves(x);
+                    a.avisar_elemento(evento::objeto_mostrado, x);
                 }
             }
         } else if (acao == "remover") {
@@ -811,6 +824,7 @@ void aplicar_evento(const EventoDaCena& e) {
                 const ElementoPtr alvo = it->second;
                 if (std::vector<ElementoPtr>* lista = lista_que_guarda(a, alvo))
                     lista->erase(std::remove(lista->begin(), lista->end(), alvo), lista->end());
+                a.avisar_elemento(evento::objeto_escondido, alvo);
                 a.esquecer_chaves(alvo);
             }
         } else if (acao == "cursor") {
@@ -849,7 +863,7 @@ void aplicar_evento(const EventoDaCena& e) {
         } else if (h && !j) {
             rastro["ignorado"] = "a janela não existe mais";
         }
-        acordar = std::exchange(a.acordar_pendente, false);
+        if (!adiar_avisos) acordar = std::exchange(a.acordar_pendente, false);
     }
     Rastro::global().registrar(std::move(rastro));
     if (acordar) acordar_filas();
@@ -857,9 +871,11 @@ void aplicar_evento(const EventoDaCena& e) {
 
 bool iniciar_linha_do_tempo(std::vector<EventoDaCena> eventos) {
     return plataforma::iniciar_thread([eventos = std::move(eventos)] {
-        for (const EventoDaCena& e : eventos) {
+        for (std::size_t i = 0; i < eventos.size(); ++i) {
+            const EventoDaCena& e = eventos[i];
             Relogio::global().dormir_ate_primeiro(Instante{std::chrono::milliseconds{e.em_ms}});
-            aplicar_evento(e);
+            const bool outro_no_mesmo_instante = i + 1 < eventos.size() && eventos[i + 1].em_ms == e.em_ms;
+            aplicar_evento(e, outro_no_mesmo_instante);
         }
     });
 }

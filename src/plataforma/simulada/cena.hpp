@@ -39,8 +39,10 @@ struct Cena {
 Cena carregar_cena(const std::string& texto, AreaDeTrabalho& a);
 
 // Aplica um evento já validado à área global e o registra no rastro. O evento
-// "fim" encerra o processo.
-void aplicar_evento(const EventoDaCena& e);
+// "fim" encerra o processo. Com "adiar_avisos", as threads que esperam
+// mensagens só são acordadas no próximo evento sem adiamento: os eventos de
+// um mesmo instante chegam ao programa todos juntos.
+void aplicar_evento(const EventoDaCena& e, bool adiar_avisos = false);
 
 // Inicia a thread que aplica a linha do tempo nos seus instantes.
 bool iniciar_linha_do_tempo(std::vector<EventoDaCena> eventos);

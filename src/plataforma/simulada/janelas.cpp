@@ -145,6 +145,18 @@ bool espiar_mensagem(Mensagem& m) {
 }
 
 void traduzir_e_despachar(const Mensagem& m) {
+    if (m.msg == simulada::kMensagemDeAviso && m.janela == 0) {
+        // Um WinEvent de fora do processo: a chamada do gancho roda aqui.
+        const auto aviso = com_area([&](AreaDeTrabalho& a) -> std::optional<simulada::AvisoPendente> {
+            const auto it = a.avisos.find(m.wparam);
+            if (it == a.avisos.end()) return std::nullopt;
+            const simulada::AvisoPendente p = it->second;
+            a.avisos.erase(it);
+            return p;
+        });
+        if (aviso && aviso->chamada) aviso->chamada(aviso->evento, aviso->janela, aviso->objeto, aviso->filho);
+        return;
+    }
     ProcedimentoDeJanela proc = com_area([&](AreaDeTrabalho& a) -> ProcedimentoDeJanela {
         JanelaSim* j = a.achar(m.janela);
         return j && j->propria ? j->procedimento : nullptr;

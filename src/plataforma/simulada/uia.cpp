@@ -66,11 +66,12 @@ Erro nulo() { return erro(ERRO_PONTEIRO_NULO); }
 
 // Uma ida ao navegador: conta, confere as falhas e a demora que a cena pediu.
 // Chamada com a trava da área tomada; devolve a demora em ms.
+// "janela" vale quando a chamada não é sobre um elemento (ElementFromHandle).
 std::optional<Erro> ida(AreaDeTrabalho& a, const std::string& chamada, const ElementoPtr& e,
-                        int& demora) {
+                        int& demora, Hwnd janela_da_chamada = 0) {
     ++a.chamadas_uia[chamada];
     if (a.rastrear_uia) simulada::Rastro::global().registrar({{"uia", chamada}, {"chave", e ? e->chave : ""}});
-    const Hwnd janela = e ? e->janela_dona : 0;
+    const Hwnd janela = e ? e->janela_dona : janela_da_chamada;
     const std::string chave = e ? e->chave : std::string();
     demora += a.lentidao(chamada, janela);
     if (auto hr = a.deve_falhar(chamada, janela, chave)) return erro(*hr);
@@ -85,13 +86,13 @@ void esperar(int ms) {
 // Roda "f" com a trava da área, contando a chamada; a demora é dormida fora
 // da trava.
 template <class T, class F>
-Resultado<T> chamar(const std::string& chamada, const ElementoPtr& e, F f) {
+Resultado<T> chamar(const std::string& chamada, const ElementoPtr& e, F f, Hwnd janela = 0) {
     int demora = 0;
     std::optional<Resultado<T>> r;
     {
         AreaDeTrabalho& a = area();
         std::lock_guard g(a.m);
-        if (auto falha = ida(a, chamada, e, demora))
+        if (auto falha = ida(a, chamada, e, demora, janela))
             r.emplace(*falha);
         else
             r.emplace(f(a));
@@ -215,12 +216,14 @@ std::vector<ElementoPtr> buscar(AreaDeTrabalho& a, const ElementoPtr& e, Escopo 
     std::vector<ElementoPtr> r;
     const bool este = escopo == Escopo::subarvore;
     if (este && (cru || e->controle) && atende(a, *e, c)) r.push_back(e);
-    for (const ElementoPtr& f : a.filhos(e)) {
-        if (escopo == Escopo::filhos)
-            juntar(a, f, c, cru, true, false, r, 1);
-        else
-            juntar(a, f, c, cru, true, true, r, 1);
+    if (escopo == Escopo::filhos) {
+        // Na visão de controle, os filhos de um filho que não é de controle
+        // sobem para o lugar dele.
+        for (const ElementoPtr& f : filhos_na_visao(a, e, cru))
+            if (atende(a, *f, c)) r.push_back(f);
+        return r;
     }
+    for (const ElementoPtr& f : a.filhos(e)) juntar(a, f, c, cru, true, true, r, 1);
     return r;
 }
 
@@ -277,19 +280,30 @@ Resultado<Automacao> Automacao::criar() {
 }
 
 Resultado<Elemento> Automacao::elemento_da_janela(Hwnd janela) const {
-    return chamar<Elemento>("ElementFromHandle", nullptr, [&](AreaDeTrabalho& a) -> Resultado<Elemento> {
-        if (auto hr = a.deve_falhar("ElementFromHandle", janela)) return erro(*hr);
-        ElementoPtr e = a.elemento_de(janela);
-        if (!e) return erro(static_cast<std::int32_t>(0x80070578u));  // ERROR_INVALID_WINDOW_HANDLE
-        return embrulhar(e);
-    });
+    return chamar<Elemento>(
+        "ElementFromHandle", nullptr,
+        [&](AreaDeTrabalho& a) -> Resultado<Elemento> {
+            ElementoPtr e = a.elemento_de(janela);
+            if (!e) return erro(static_cast<std::int32_t>(0x80070578u));  // ERROR_INVALID_WINDOW_HANDLE
+            return embrulhar(e);
+        },
+        janela);
 }
 
 Resultado<Elemento> Automacao::elemento_no_ponto(Ponto p) const {
-    return chamar<Elemento>("ElementFromPoint", nullptr, [&](AreaDeTrabalho& a) -> Resultado<Elemento> {
-        a.raiz();
-        return embrulhar(a.elemento_no_ponto(p));
-    });
+    Hwnd janela = 0;
+    {
+        AreaDeTrabalho& a = area();
+        std::lock_guard g(a.m);
+        janela = a.raiz_de(a.janela_no_ponto(p));
+    }
+    return chamar<Elemento>(
+        "ElementFromPoint", nullptr,
+        [&](AreaDeTrabalho& a) -> Resultado<Elemento> {
+            a.raiz();
+            return embrulhar(a.elemento_no_ponto(p));
+        },
+        janela);
 }
 
 Resultado<Elemento> Automacao::elemento_com_foco() const {

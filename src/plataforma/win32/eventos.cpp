@@ -1,0 +1,84 @@
+// WinEvents e a lupa no Windows.
+
+#include "plataforma/eventos.hpp"
+
+#include <map>
+#include <mutex>
+
+#include "plataforma/win32/comum_win32.hpp"
+
+namespace plataforma {
+
+static_assert(evento::movimento_inicio == EVENT_SYSTEM_MOVESIZESTART &&
+              evento::movimento_fim == EVENT_SYSTEM_MOVESIZEEND && evento::objeto_criado == EVENT_OBJECT_CREATE &&
+              evento::objeto_mostrado == EVENT_OBJECT_SHOW && evento::objeto_escondido == EVENT_OBJECT_HIDE &&
+              evento::objeto_reordenado == EVENT_OBJECT_REORDER &&
+              evento::objeto_moveu == EVENT_OBJECT_LOCATIONCHANGE &&
+              evento::objeto_renomeado == EVENT_OBJECT_NAMECHANGE && evento::objeto_ultimo == EVENT_OBJECT_END);
+static_assert(OBJETO_JANELA == OBJID_WINDOW && FILHO_PROPRIO == CHILDID_SELF);
+
+namespace {
+
+// A chamada de cada gancho, achada pelo handle dele.
+std::mutex g_trava;
+std::map<HWINEVENTHOOK, ChamadaDeEvento> g_chamadas;
+
+void CALLBACK trampolim(HWINEVENTHOOK gancho, DWORD ev, HWND janela, LONG objeto, LONG filho, DWORD, DWORD) {
+    ChamadaDeEvento c = nullptr;
+    {
+        std::lock_guard g(g_trava);
+        const auto it = g_chamadas.find(gancho);
+        if (it != g_chamadas.end()) c = it->second;
+    }
+    if (c) c(ev, win32::handle(janela), objeto, filho);
+}
+
+// As funções da lupa, carregadas uma vez: a DLL não tem biblioteca de
+// importação no MinGW. Uma DLL ou função que falta conta como recusa.
+struct Lupa {
+    BOOL(WINAPI* iniciar)() = nullptr;
+    BOOL(WINAPI* transformar)(float, int, int) = nullptr;
+    BOOL(WINAPI* encerrar)() = nullptr;
+};
+
+const Lupa& lupa() {
+    static const Lupa l = [] {
+        Lupa r;
+        HMODULE dll = LoadLibraryW(L"Magnification.dll");
+        if (!dll) return r;
+        auto achar = [&](const char* nome) { return reinterpret_cast<void*>(GetProcAddress(dll, nome)); };
+        r.iniciar = reinterpret_cast<decltype(r.iniciar)>(achar("MagInitialize"));
+        r.transformar = reinterpret_cast<decltype(r.transformar)>(achar("MagSetFullscreenTransform"));
+        r.encerrar = reinterpret_cast<decltype(r.encerrar)>(achar("MagUninitialize"));
+        return r;
+    }();
+    return l;
+}
+
+}  // namespace
+
+Gancho instalar_gancho(std::uint32_t de, std::uint32_t ate, std::uint32_t processo, ChamadaDeEvento chamada) {
+    std::lock_guard g(g_trava);
+    HWINEVENTHOOK h = SetWinEventHook(de, ate, nullptr, trampolim, processo, 0,
+                                      WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS);
+    if (!h) return 0;
+    g_chamadas[h] = chamada;
+    return reinterpret_cast<Gancho>(h);
+}
+
+bool remover_gancho(Gancho gancho) {
+    HWINEVENTHOOK h = reinterpret_cast<HWINEVENTHOOK>(gancho);
+    std::lock_guard g(g_trava);
+    g_chamadas.erase(h);
+    return UnhookWinEvent(h) != 0;
+}
+
+void esperar_mensagens(std::chrono::milliseconds limite) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(limite.count()), QS_ALLINPUT);
+}
+
+bool lupa_iniciar() { return lupa().iniciar && lupa().transformar && lupa().encerrar && lupa().iniciar(); }
+bool lupa_transformar(float fator, int x, int y) { return lupa().transformar && lupa().transformar(fator, x, y); }
+bool lupa_encerrar() { return lupa().encerrar && lupa().encerrar(); }
+
+}  // namespace plataforma
