@@ -24,7 +24,12 @@ void Rastro::fechar() {
 
 bool Rastro::ativo() {
     std::lock_guard g(m_);
-    return arquivo_ != nullptr || na_memoria_;
+    return arquivo_ != nullptr || na_memoria_ || observador_;
+}
+
+void Rastro::observar(std::function<void(const Json&)> observador) {
+    std::lock_guard g(m_);
+    observador_ = std::move(observador);
 }
 
 void Rastro::guardar_na_memoria(bool sim) {
@@ -45,9 +50,10 @@ void Rastro::esquecer() {
 void Rastro::registrar(Json linha) {
     const std::int64_t t = Relogio::global().agora_ms();
     std::lock_guard g(m_);
-    if (!arquivo_ && !na_memoria_) return;
+    if (!arquivo_ && !na_memoria_ && !observador_) return;
     Json com_tempo = {{"t", t}};
     com_tempo.update(linha);
+    if (observador_) observador_(com_tempo);
     if (na_memoria_) memoria_.push_back(com_tempo);
     if (!arquivo_) return;
     // Textos de página podem trazer UTF-8 inválido; o rastro nunca derruba a

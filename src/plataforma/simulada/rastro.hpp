@@ -4,6 +4,7 @@
 // ou no erro padrão, cada uma com o instante "t" em milissegundos.
 
 #include <cstdio>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -30,6 +31,10 @@ public:
     void registrar(Json linha);
     void esvaziar();
 
+    // Chamado com cada linha (com o "t"), na thread que a registrou; para as
+    // bancadas medirem quando um efeito aconteceu.
+    void observar(std::function<void(const Json&)> observador);
+
     // Guarda também as linhas na memória, para os testes dentro do processo.
     void guardar_na_memoria(bool sim);
     std::vector<Json> linhas();
@@ -39,6 +44,7 @@ private:
     std::mutex m_;
     std::FILE* arquivo_ = nullptr;
     bool na_memoria_ = false;
+    std::function<void(const Json&)> observador_;
     std::vector<Json> memoria_;
 };
 

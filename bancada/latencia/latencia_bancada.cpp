@@ -1,0 +1,117 @@
+// Quanto tempo passa, com as threads de verdade e no relógio de parede, entre
+// o navegador se mover (o aviso de movimento da janela) e a Vidrel ser posta
+// no lugar novo: o aviso chega à thread do observador de janelas, que acorda o
+// localizador, que desloca o alvo e chama SetWindowPos.
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <thread>
+#include <vector>
+
+#include "comum/globais.hpp"
+#include "localizador/alvo.hpp"
+#include "localizador/localizador.hpp"
+#include "plataforma/simulada/area_de_trabalho.hpp"
+#include "plataforma/simulada/cena.hpp"
+#include "plataforma/simulada/console.hpp"
+#include "plataforma/simulada/rastro.hpp"
+#include "plataforma/simulada/relogio.hpp"
+#include "plataforma/sistema.hpp"
+
+using namespace plataforma::simulada;
+using Parede = std::chrono::steady_clock;
+
+namespace {
+
+std::atomic<std::int64_t> POSTA_EM{0};  // ns do relógio de parede
+std::atomic<int> POSICOES{0};
+
+std::int64_t agora_ns() { return Parede::now().time_since_epoch().count(); }
+
+template <class F>
+bool esperar_que(F condicao, std::chrono::milliseconds limite) {
+    const auto fim = Parede::now() + limite;
+    while (!condicao()) {
+        if (Parede::now() > fim) return false;
+        std::this_thread::sleep_for(std::chrono::microseconds(50));
+    }
+    return true;
+}
+
+// Uma vez por processo: a cena, o relógio de parede e o localizador rodando.
+bool preparar() {
+    std::ifstream f(std::string(CENAS_DIR) + "/twitch_chrome.json");
+    std::ostringstream ss;
+    ss << f.rdbuf();
+    AreaDeTrabalho& a = AreaDeTrabalho::global();
+    {
+        std::lock_guard g(a.m);
+        carregar_cena(ss.str(), a);
+    }
+    Relogio::global().reiniciar(Relogio::Modo::Real);
+    console_so_no_rastro(true);
+    Rastro::global().observar([](const Json& j) {
+        if (j.value("efeito", "") == "SetWindowPos" && j.value("janela", 0) == 100) {
+            POSTA_EM = agora_ns();
+            ++POSICOES;
+        }
+    });
+    JANELA = 100;
+    JANELA_EXTERNA = true;
+    plataforma::iniciar_thread([] { rodar_localizador(); });
+    // O alvo publicado e os quatro ganchos no processo do navegador.
+    return esperar_que([] { return ALVO_PUBLICADO.copiar().has_value(); }, std::chrono::seconds(5)) &&
+           esperar_que([&] {
+               std::lock_guard g(a.m);
+               return a.ganchos.size() == 4;
+           }, std::chrono::seconds(5));
+}
+
+void BM_LatenciaDoMovimento(benchmark::State& state) {
+    static const bool pronto = preparar();
+    if (!pronto) {
+        state.SkipWithError("o localizador não publicou o alvo");
+        return;
+    }
+    std::vector<double> us;
+    int sentido = 1;
+    for (auto _ : state) {
+        // Longe de uma volta de espera normal: a Vidrel só anda pelo aviso.
+        std::this_thread::sleep_for(std::chrono::milliseconds(7));
+        const int antes = POSICOES.load();
+        const std::int64_t inicio = agora_ns();
+        const Json ev = {{"em", 0}, {"acao", "mover"}, {"janela", 2001}, {"deslocar", {5 * sentido, 3 * sentido}}};
+        aplicar_evento({0, "mover", "bancada", ev});
+        sentido = -sentido;
+        if (!esperar_que([&] { return POSICOES.load() > antes; }, std::chrono::seconds(2))) {
+            state.SkipWithError("a Vidrel não andou");
+            return;
+        }
+        const double d = static_cast<double>(POSTA_EM.load() - inicio) / 1000.0;
+        us.push_back(d);
+        state.SetIterationTime(d / 1e6);
+    }
+    std::sort(us.begin(), us.end());
+    if (!us.empty()) {
+        state.counters["mediana_us"] = us[us.size() / 2];
+        state.counters["p99_us"] = us[std::min(us.size() - 1, us.size() * 99 / 100)];
+        state.counters["maior_us"] = us.back();
+    }
+}
+BENCHMARK(BM_LatenciaDoMovimento)->UseManualTime()->Iterations(400)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    // O localizador e os observadores não terminam: sai sem destruir nada.
+    std::_Exit(0);
+}
