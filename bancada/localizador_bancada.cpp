@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "comum/globais.hpp"
+#include "modos/reinicio.hpp"
 #include "janela/posicionamento.hpp"
 #include "localizador/alvo.hpp"
 #include "localizador/chat.hpp"
@@ -46,15 +47,9 @@ void preparar(const std::string& cena) {
     }
     Relogio::global().reiniciar(Relogio::Modo::Virtual);
     console_so_no_rastro(true);
+    reiniciar_estado_do_processo();
     JANELA = 100;
     JANELA_EXTERNA = true;
-    NAVEGADOR_ATUAL = 0;
-    DONO = 0;
-    CHAVE_PRESA.guardar({});
-    ALVO_PUBLICADO.guardar(std::nullopt);
-    reiniciar_posicionamento();
-    esquecer_cache_do_opera();
-    esquecer_pagina_kick();
 }
 
 std::map<std::string, int> tirar_chamadas() {

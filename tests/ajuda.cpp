@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "comum/globais.hpp"
+#include "modos/reinicio.hpp"
 #include "janela/posicionamento.hpp"
 #include "localizador/alvo.hpp"
 #include "localizador/chat.hpp"
@@ -192,15 +193,7 @@ void ComAreaSimulada::carregar(const std::string& cena) {
     Rastro::global().guardar_na_memoria(true);
     Rastro::global().esquecer();
     console_so_no_rastro(true);
-    JANELA = 0;
-    JANELA_EXTERNA = false;
-    NAVEGADOR_ATUAL = 0;
-    DONO = 0;
-    CHAVE_PRESA.guardar({});
-    ALVO_PUBLICADO.guardar(std::nullopt);
-    reiniciar_posicionamento();
-    esquecer_cache_do_opera();
-    esquecer_pagina_kick();
+    reiniciar_estado_do_processo();
 }
 
 std::vector<Json> ComAreaSimulada::rastro(const std::string& efeito) const {
