@@ -303,3 +303,19 @@ TEST(Localizador, KickSegueOChatComBuscasFrequentes) {
     // Na Kick a busca é a cada 300 ms e só dentro da página lembrada.
     EXPECT_GE(e.buscas_entre(101, 2000), 5);
 }
+
+TEST(Localizador, PaginaQueAndaDentroDaJanelaPedeBuscasFrequentes) {
+    const Execucao e = twitch(R"({"em": 1050, "acao": "elemento", "chave": "pagina", "ret": [108, 161, 1692, 992]},
+        {"em": 3000, "acao": "fim"})",
+                              {"--janela", "100", "--rastro-uia"});
+    EXPECT_EQ(e.log_com("página andou"),
+              "página andou dentro da janela, para (108, 161, 1692, 992) (faixa do navegador?): busca a cada 100 ms");
+    // A busca vem na volta seguinte, e depois a cada pouco mais de 100 ms por 2,5 s.
+    EXPECT_GT(e.buscas_entre(1101, 1200), 0);
+    EXPECT_GT(e.buscas_entre(1301, 1450), 0);
+    // Uma troca de aba não é a página andando.
+    const Execucao aba = twitch(R"({"em": 1050, "acao": "titulo", "janela": 2001, "titulo": "outro - Twitch - Google Chrome"},
+        {"em": 1050, "acao": "elemento", "chave": "pagina", "ret": [108, 161, 1692, 992]},
+        {"em": 2000, "acao": "fim"})");
+    EXPECT_EQ(aba.log_com("página andou"), "");
+}

@@ -165,6 +165,8 @@ void Localizador::janela_andou(const JanelaDeLive& j) {
         }
         if (pagina_anterior_) pagina_anterior_ = deslocar(*pagina_anterior_, dx, dy);
     }
+    // Outra janela ou outra aba: a página de antes não serve de comparação.
+    if (!mesma) pagina_anterior_.reset();
     janela_ = j.janela;
     titulo_ = j.titulo;
     ret_janela_ = ret;
@@ -184,7 +186,7 @@ bool Localizador::busca_devida(const JanelaDeLive& j) {
     const auto passou = agora - ultima_busca_;
     bool devida = std::exchange(forcar_busca_, false);
     const bool outra_aba = atual_ && (atual_->janela != j.janela || !mesmo_titulo(atual_->titulo, j.titulo));
-    if (!atual_ || outra_aba) devida = devida || passou > 300ms || outra_aba;
+    devida = devida || outra_aba;
     std::chrono::milliseconds periodo = 300ms;
     if (!atual_ || !atual_->leitura.chat) {
         if (busca_sem_chat_ && agora - *busca_sem_chat_ < 3s) periodo = 50ms;
