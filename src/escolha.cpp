@@ -5,10 +5,9 @@
 #include <limits>
 
 #include "comum/minusculas.hpp"
+#include "comum/texto.hpp"
 
 namespace {
-
-bool contem(const std::string& texto, const char* parte) { return texto.find(parte) != std::string::npos; }
 
 std::int32_t saturar(std::int64_t v) {
     return static_cast<std::int32_t>(std::clamp<std::int64_t>(

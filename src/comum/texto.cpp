@@ -2,6 +2,8 @@
 
 #include "comum/minusculas.hpp"
 
+#include <algorithm>
+
 namespace {
 constexpr char32_t kSubstituto = 0xFFFD;
 }
@@ -185,4 +187,16 @@ std::string normalizar(std::string_view s) {
     }
     fechar();
     return minusculas(r);
+}
+
+bool tem_palavra(std::string_view lista, std::string_view palavra) {
+    std::size_t pos = 0;
+    while (pos < lista.size()) {
+        const std::size_t inicio = lista.find_first_not_of(" \t\r\n\f\v", pos);
+        if (inicio == std::string_view::npos) return false;
+        const std::size_t fim = std::min(lista.find_first_of(" \t\r\n\f\v", inicio), lista.size());
+        if (lista.substr(inicio, fim - inicio) == palavra) return true;
+        pos = fim;
+    }
+    return false;
 }

@@ -33,3 +33,11 @@ std::string aparar(std::string_view s);
 // Parte em brancos, junta as palavras com um branco só e põe em minúsculas:
 // a forma de comparar nomes e textos de mensagens.
 std::string normalizar(std::string_view s);
+
+// "parte" aparece em "texto" (maiúsculas e minúsculas contam).
+inline bool contem(std::string_view texto, std::string_view parte) {
+    return texto.find(parte) != std::string_view::npos;
+}
+// Uma das palavras de "lista" (separadas por brancos ASCII) é exatamente
+// "palavra": as classes de um elemento da página.
+bool tem_palavra(std::string_view lista, std::string_view palavra);

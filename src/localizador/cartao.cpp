@@ -19,8 +19,6 @@ Protegido<std::optional<ApertoDoPerfil>> APERTO_DO_PERFIL;
 
 namespace {
 
-bool contem(const std::string& texto, const char* parte) { return texto.find(parte) != std::string::npos; }
-
 struct Camada {
     uia::Elemento elemento;
     Retangulo ret;

@@ -1,9 +1,9 @@
 #include "localizador/chat.hpp"
 
 #include <algorithm>
-#include <sstream>
 
 #include "comum/minusculas.hpp"
+#include "comum/texto.hpp"
 #include "escolha.hpp"
 #include "localizador/titulos.hpp"
 #include "plataforma/janelas.hpp"
@@ -13,15 +13,6 @@ namespace pl = plataforma;
 using uia::Propriedade;
 
 namespace {
-
-bool contem(const std::string& texto, const char* parte) { return texto.find(parte) != std::string::npos; }
-
-bool tem_palavra(const std::string& classes, const std::string& palavra) {
-    std::istringstream ss(classes);
-    for (std::string p; ss >> p;)
-        if (p == palavra) return true;
-    return false;
-}
 
 // A página da Kick que esta thread leu por último, com a foto da barra de
 // endereço: a segunda busca da mesma aba olha só dentro da página.

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <sstream>
 
 #include "comum/log.hpp"
 #include "comum/texto.hpp"
@@ -18,15 +17,6 @@ Protegido<std::optional<Retangulo>> RET_DA_CAIXA;
 Protegido<std::optional<Retangulo>> RET_DO_BOTAO;
 
 namespace {
-
-bool contem(const std::string& texto, const char* parte) { return texto.find(parte) != std::string::npos; }
-
-bool tem_palavra(const std::string& classes, const char* palavra) {
-    std::istringstream ss(classes);
-    for (std::string p; ss >> p;)
-        if (p == palavra) return true;
-    return false;
-}
 
 // As subidas pela árvore acabam na raiz; o limite só protege de árvores
 // absurdas.
