@@ -2,6 +2,7 @@
 // Texto: o programa guarda tudo em UTF-8; o Windows fala UTF-16.
 
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -41,3 +42,8 @@ inline bool contem(std::string_view texto, std::string_view parte) {
 // Uma das palavras de "lista" (separadas por brancos ASCII) é exatamente
 // "palavra": as classes de um elemento da página.
 bool tem_palavra(std::string_view lista, std::string_view palavra);
+
+// Um caminho de arquivo dado em UTF-8 (no Windows o caminho é largo).
+inline std::filesystem::path caminho_utf8(std::string_view utf8) {
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}

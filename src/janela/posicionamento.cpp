@@ -7,6 +7,7 @@
 
 #include "comum/globais.hpp"
 #include "comum/log.hpp"
+#include "comum/texto.hpp"
 #include "janela/vidrel_propria.hpp"
 #include "localizador/saida.hpp"
 #include "plataforma/janelas.hpp"
@@ -143,7 +144,7 @@ bool chave_ligada() {
         const pl::Instante agora = pl::agora();
         if (c.ultima_olhada && agora - *c.ultima_olhada < std::chrono::seconds(1)) return c.resposta;
         std::error_code erro;
-        c.resposta = std::filesystem::exists(std::filesystem::u8path(*c.caminho), erro) && !erro;
+        c.resposta = std::filesystem::exists(caminho_utf8(*c.caminho), erro) && !erro;
         c.ultima_olhada = agora;
         return c.resposta;
     });

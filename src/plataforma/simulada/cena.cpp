@@ -730,9 +730,9 @@ void aplicar_evento(const EventoDaCena& e, bool adiar_avisos) {
         const std::string caminho = e.dados.at("caminho").get<std::string>();
         std::error_code erro;
         if (e.dados.at("existe").get<bool>())
-            std::ofstream(std::filesystem::u8path(caminho)).put('\n');
+            std::ofstream(caminho_utf8(caminho)).put('\n');
         else
-            std::filesystem::remove(std::filesystem::u8path(caminho), erro);
+            std::filesystem::remove(caminho_utf8(caminho), erro);
         Rastro::global().registrar(std::move(rastro));
         return;
     }
