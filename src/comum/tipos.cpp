@@ -10,6 +10,20 @@ std::int32_t somar_saturado(std::int32_t a, std::int64_t b) {
     return static_cast<std::int32_t>(std::clamp(s, lo, hi));
 }
 
+std::int64_t Retangulo::area() const {
+    const double a = static_cast<double>(largura()) * static_cast<double>(altura());
+    if (a >= 9.2e18) return std::numeric_limits<std::int64_t>::max();
+    if (a <= -9.2e18) return std::numeric_limits<std::int64_t>::min();
+    return largura() * altura();
+}
+
+bool fracao_de(std::int64_t a, std::int64_t b, int num, int den, bool ou_igual) {
+    // Em ponto flutuante: as áreas de páginas estranhas estourariam o produto.
+    const long double x = static_cast<long double>(a) * den;
+    const long double y = static_cast<long double>(b) * num;
+    return ou_igual ? x >= y : x > y;
+}
+
 Retangulo deslocar(const Retangulo& r, std::int64_t dx, std::int64_t dy) {
     return {somar_saturado(r.esquerda, dx), somar_saturado(r.topo, dy),
             somar_saturado(r.direita, dx), somar_saturado(r.base, dy)};

@@ -27,7 +27,8 @@ struct Retangulo {
 
     std::int64_t largura() const { return std::int64_t{direita} - esquerda; }
     std::int64_t altura() const { return std::int64_t{base} - topo; }
-    std::int64_t area() const { return largura() * altura(); }
+    // Largura × altura, saturada nos 64 bits (cada lado pode ter 2^32).
+    std::int64_t area() const;
     // Vazio quando não tem largura ou altura positivas.
     bool vazio() const { return !(esquerda < direita && topo < base); }
     bool contem(Ponto p) const {
@@ -40,6 +41,9 @@ struct Retangulo {
 std::int32_t somar_saturado(std::int32_t a, std::int64_t b);
 Retangulo deslocar(const Retangulo& r, std::int64_t dx, std::int64_t dy);
 Retangulo intersecao(const Retangulo& a, const Retangulo& b);
+
+// "a" é mais que num/den de "b" (ou pelo menos, com "ou_igual"), sem estourar.
+bool fracao_de(std::int64_t a, std::int64_t b, int num, int den, bool ou_igual);
 
 // "[l,t,r,b]" sem brancos, a forma do retângulo nas linhas JSON.
 std::string retangulo_json(const Retangulo& r);

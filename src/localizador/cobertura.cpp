@@ -280,7 +280,7 @@ std::vector<Retangulo> sobreposicoes_na_coluna(const uia::Automacao& a, const ui
             if ((r->largura() < 2 || r->altura() < 2) && desce) empilhar_filhos(item.e, item.profundidade + 1);
             continue;
         }
-        if (r->area() * 10 >= area_do_chat * 6 || i.largura() < 24 || i.altura() < 12) {
+        if (fracao_de(r->area(), area_do_chat, 6, 10, true) || i.largura() < 24 || i.altura() < 12) {
             if (desce) empilhar_filhos(item.e, item.profundidade + 1);
             continue;
         }

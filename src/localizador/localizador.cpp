@@ -36,7 +36,7 @@ bool so_transladou(const Retangulo& antes, const Retangulo& agora) {
 bool eh_modal(const std::vector<Retangulo>& buracos, const Retangulo& chat) {
     const std::int64_t area = chat.area();
     return std::any_of(buracos.begin(), buracos.end(),
-                       [&](const Retangulo& b) { return b.area() * 10 > area * 8; });
+                       [&](const Retangulo& b) { return fracao_de(b.area(), area, 8, 10, false); });
 }
 
 }  // namespace
