@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "ajuda.hpp"
 #include "plataforma/janelas.hpp"
 #include "plataforma/simulada/area_de_trabalho.hpp"
@@ -161,4 +163,31 @@ TEST(CenaPadrao, CarregaERodaAteOFim) {
     EXPECT_EQ(e.codigo, 0);
     EXPECT_FALSE(e.rastro.empty());
     EXPECT_EQ(e.rastro.front().value("cena", ""), "(cena padrão)");
+}
+
+TEST(CenaRuim, CenasEmbaralhadasDaoErroClaroNuncaOutraCoisa) {
+    // A cena padrão com pedaços trocados: ou carrega, ou dá um ErroDeCena.
+    const std::string base = texto_da_cena_padrao();
+    const std::string trocas[] = {"0", "\"x\"", "[]", "{}", "null", "true", "-1", "1e99", "[1,2]", "\"\\u0000\""};
+    std::mt19937 r(7);
+    for (int i = 0; i < 400; ++i) {
+        std::string s = base;
+        // Troca o valor depois de um ":" por outro de tipo diferente.
+        std::size_t pos = 0;
+        for (int k = static_cast<int>(r() % 300); k >= 0; --k) {
+            const std::size_t p = s.find(':', pos + 1);
+            if (p == std::string::npos) break;
+            pos = p;
+        }
+        const std::size_t fim = s.find_first_of(",}\n", pos + 1);
+        if (fim == std::string::npos) continue;
+        s.replace(pos + 1, fim - pos - 1, " " + trocas[r() % std::size(trocas)]);
+        AreaDeTrabalho a;
+        try {
+            carregar_cena(s, a);
+        } catch (const ErroDeCena&) {
+        } catch (const std::exception& e) {
+            ADD_FAILURE() << "troca " << i << ": " << e.what();
+        }
+    }
 }
