@@ -343,28 +343,26 @@ Resultado<Condicao> Automacao::verdadeira() const {
     return condicao({}, "CreateTrueCondition");
 }
 
-Resultado<Condicao> Automacao::igual(Propriedade p, const Valor& v) const {
+namespace {
+Resultado<Condicao> de_propriedade(CondicaoImpl::Tipo tipo, Propriedade p, Valor v, const char* chamada) {
     CondicaoImpl c;
-    c.tipo = CondicaoImpl::Tipo::igual;
+    c.tipo = tipo;
     c.propriedade = p;
-    c.valor = v;
-    return condicao(std::move(c), "CreatePropertyCondition");
+    c.valor = std::move(v);
+    return condicao(std::move(c), chamada);
+}
+}  // namespace
+
+Resultado<Condicao> Automacao::igual(Propriedade p, const Valor& v) const {
+    return de_propriedade(CondicaoImpl::Tipo::igual, p, v, "CreatePropertyCondition");
 }
 
 Resultado<Condicao> Automacao::contem(Propriedade p, const std::string& texto) const {
-    CondicaoImpl c;
-    c.tipo = CondicaoImpl::Tipo::contem;
-    c.propriedade = p;
-    c.valor = texto;
-    return condicao(std::move(c), "CreatePropertyConditionEx");
+    return de_propriedade(CondicaoImpl::Tipo::contem, p, texto, "CreatePropertyConditionEx");
 }
 
 Resultado<Condicao> Automacao::igual_sem_caixa(Propriedade p, const std::string& texto) const {
-    CondicaoImpl c;
-    c.tipo = CondicaoImpl::Tipo::igual_sem_caixa;
-    c.propriedade = p;
-    c.valor = texto;
-    return condicao(std::move(c), "CreatePropertyConditionEx");
+    return de_propriedade(CondicaoImpl::Tipo::igual_sem_caixa, p, texto, "CreatePropertyConditionEx");
 }
 
 Resultado<Condicao> Automacao::ou(const Condicao& a, const Condicao& b) const {
