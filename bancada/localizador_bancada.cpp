@@ -14,17 +14,17 @@
 #include <utility>
 
 #include "comum/globais.hpp"
-#include "modos/reinicio.hpp"
 #include "janela/posicionamento.hpp"
 #include "localizador/alvo.hpp"
 #include "localizador/chat.hpp"
 #include "localizador/localizador.hpp"
 #include "localizador/pagina.hpp"
-#include "plataforma/sistema.hpp"
+#include "modos/reinicio.hpp"
 #include "plataforma/simulada/area_de_trabalho.hpp"
 #include "plataforma/simulada/cena.hpp"
 #include "plataforma/simulada/console.hpp"
 #include "plataforma/simulada/relogio.hpp"
+#include "plataforma/sistema.hpp"
 
 using namespace plataforma::simulada;
 

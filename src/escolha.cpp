@@ -10,8 +10,8 @@
 namespace {
 
 std::int32_t saturar(std::int64_t v) {
-    return static_cast<std::int32_t>(std::clamp<std::int64_t>(
-        v, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, std::numeric_limits<std::int32_t>::min(),
+                                                              std::numeric_limits<std::int32_t>::max()));
 }
 
 }  // namespace
@@ -94,8 +94,8 @@ std::optional<EscolhaKick> escolher_kick(const std::vector<Candidato>& cs, doubl
     std::int64_t topo_dos_botoes = B;
     for (const Candidato& c : cs) {
         const Retangulo& r = c.ret;
-        if (c.papel_aria == "button" && contem(c.classe, "aspect-square") && r.esquerda >= L &&
-            r.base <= B && r.topo >= W)
+        if (c.papel_aria == "button" && contem(c.classe, "aspect-square") && r.esquerda >= L && r.base <= B &&
+            r.topo >= W)
             topo_dos_botoes = std::min<std::int64_t>(topo_dos_botoes, r.topo);
     }
     EscolhaKick e;

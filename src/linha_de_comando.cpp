@@ -21,9 +21,7 @@ namespace {
 
 using Args = std::vector<std::string>;
 
-bool tem(const Args& a, std::string_view opcao) {
-    return std::find(a.begin(), a.end(), opcao) != a.end();
-}
+bool tem(const Args& a, std::string_view opcao) { return std::find(a.begin(), a.end(), opcao) != a.end(); }
 
 // O argumento logo depois da opção, se houver.
 std::optional<std::string> valor(const Args& a, std::string_view opcao) {

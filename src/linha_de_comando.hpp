@@ -32,8 +32,8 @@ struct PartidaRecusada {
     std::string uso;
 };
 
-using Partida = std::variant<PartidaDiagnostico, PartidaPulso, PartidaNavegadores,
-                             PartidaComVidrel, PartidaRecusada>;
+using Partida =
+    std::variant<PartidaDiagnostico, PartidaPulso, PartidaNavegadores, PartidaComVidrel, PartidaRecusada>;
 
 inline constexpr const char* USO_PULSAR = "--pulsar-janela <hwnd em decimal>";
 inline constexpr const char* USO_DONO = "--dono <hwnd em decimal>";

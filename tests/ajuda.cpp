@@ -14,11 +14,11 @@
 #include <thread>
 
 #include "comum/globais.hpp"
-#include "modos/reinicio.hpp"
 #include "janela/posicionamento.hpp"
 #include "localizador/alvo.hpp"
 #include "localizador/chat.hpp"
 #include "localizador/pagina.hpp"
+#include "modos/reinicio.hpp"
 #include "plataforma/simulada/area_de_trabalho.hpp"
 #include "plataforma/simulada/cena.hpp"
 #include "plataforma/simulada/console.hpp"
@@ -41,8 +41,7 @@ std::string ler_arquivo(const fs::path& p) {
 fs::path pasta_temporaria() {
     static int contador = 0;
     const fs::path p = fs::temp_directory_path() /
-                       ("localizador-teste-" + std::to_string(::getpid()) + "-" +
-                        std::to_string(++contador));
+                       ("localizador-teste-" + std::to_string(::getpid()) + "-" + std::to_string(++contador));
     fs::create_directories(p);
     return p;
 }
@@ -124,10 +123,8 @@ Execucao rodar_programa(const std::string& cena, const std::vector<std::string>&
     return executar(args, pasta);
 }
 
-Execucao rodar_programa_com_arquivo(const std::string& arquivo,
-                                    const std::vector<std::string>& argumentos) {
-    std::vector<std::string> args{"--cena", std::string(CENAS_DIR) + "/" + arquivo, "--tempo",
-                                  "virtual"};
+Execucao rodar_programa_com_arquivo(const std::string& arquivo, const std::vector<std::string>& argumentos) {
+    std::vector<std::string> args{"--cena", std::string(CENAS_DIR) + "/" + arquivo, "--tempo", "virtual"};
     args.insert(args.end(), argumentos.begin(), argumentos.end());
     return executar(args, pasta_temporaria());
 }

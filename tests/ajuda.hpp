@@ -39,8 +39,7 @@ std::string cena_derivada(const std::string& arquivo, const std::string& campos)
 // tempo virtual, e espera o fim (no máximo 60 s de relógio de parede).
 Execucao rodar_programa(const std::string& cena, const std::vector<std::string>& argumentos);
 // O mesmo com um arquivo de cena de cenas/.
-Execucao rodar_programa_com_arquivo(const std::string& arquivo,
-                                    const std::vector<std::string>& argumentos);
+Execucao rodar_programa_com_arquivo(const std::string& arquivo, const std::vector<std::string>& argumentos);
 // Sem --cena: a cena padrão embutida.
 Execucao rodar_programa_sem_cena(const std::vector<std::string>& argumentos);
 

@@ -77,7 +77,8 @@ TEST_F(Cartao, TituloDeOutroEspectadorSoComoEsqueleto) {
 TEST_F(Cartao, UltimaPecaDentroDaCamadaArrastavel) {
     // A camada não é elemento de controle: na visão de controle o cartão é o
     // último filho da sala, e subindo pela visão crua se acha a camada.
-    carregar(sala(R"(,{"classe": "viewer-card-layer", "controle": false, "ret": [0, 50, 1000, 800], "filhos": [
+    carregar(
+        sala(R"(,{"classe": "viewer-card-layer", "controle": false, "ret": [0, 50, 1000, 800], "filhos": [
         {"classe": "viewer-card-layer__draggable", "controle": false, "ret": [665, 380, 995, 690], "filhos": [
           {"classe": "viewer-card", "ret": [665, 380, 995, 690]}]}]})"));
     const auto m = medir("qualquer um", false);
@@ -114,8 +115,9 @@ TEST_F(Cartao, EsqueletoSoNosDoisPrimeirosSegundos) {
     for (const Json& j : plataforma::simulada::Rastro::global().linhas())
         if (j.contains("erro")) {
             ++linhas;
-            EXPECT_EQ(j["erro"], "perfil Tarsio: buraco (660, 434, 1000, 700), topo por \"carregando\" em "
-                                 "(670, 450, 990, 600), só o esqueleto");
+            EXPECT_EQ(j["erro"],
+                      "perfil Tarsio: buraco (660, 434, 1000, 700), topo por \"carregando\" em "
+                      "(670, 450, 990, 600), só o esqueleto");
         }
     EXPECT_EQ(linhas, 1);  // o buraco novo é registrado uma vez
 }
@@ -144,7 +146,8 @@ TEST_F(Cartao, ArrastoMoveOBuracoComOCursorDentroDosLimites) {
 }
 
 TEST_F(Cartao, ApertoForaDaFaixaDeCimaNaoArrasta) {
-    carregar(sala(R"(,{"classe": "viewer-card-layer__draggable", "controle": false, "ret": [700, 400, 900, 600], "filhos": [
+    carregar(sala(
+        R"(,{"classe": "viewer-card-layer__draggable", "controle": false, "ret": [700, 400, 900, 600], "filhos": [
           {"classe": "viewer-card", "ret": [700, 400, 900, 600]}]})"));
     ArrastoDoCartao arrasto;
     plataforma::mover_cursor({750, 500});  // 100 px abaixo do topo

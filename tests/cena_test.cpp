@@ -44,10 +44,13 @@ TEST(CenaRuim, MensagensComOCaminhoDoCampo) {
               "cena.linha_do_tempo[0].chave: chave \"x\" não existe na cena");
     EXPECT_EQ(erro_de(R"({"janelas": [{"hwnd": 1, "ret": [0,0,1,1], "pagina": [{"tipo": "Botao"}]}]})"),
               "cena.janelas[0].pagina[0].tipo: tipo de controle desconhecido \"Botao\"");
-    EXPECT_EQ(erro_de(R"({"janelas": [{"hwnd": 1, "ret": [0,0,1,1], "pagina": [{"chave": "a"}, {"chave": "a"}]}]})"),
-              "chave de elemento repetida \"a\"");
+    EXPECT_EQ(
+        erro_de(
+            R"({"janelas": [{"hwnd": 1, "ret": [0,0,1,1], "pagina": [{"chave": "a"}, {"chave": "a"}]}]})"),
+        "chave de elemento repetida \"a\"");
     EXPECT_EQ(erro_de("[1, 2]"), "cena: esperava um objeto");
-    EXPECT_EQ(erro_de(R"({"monitores": [{"ret": [0, 0, 0, 0]}]})"), "cena.monitores[0].ret: monitor sem área");
+    EXPECT_EQ(erro_de(R"({"monitores": [{"ret": [0, 0, 0, 0]}]})"),
+              "cena.monitores[0].ret: monitor sem área");
 }
 
 TEST(CenaRuim, OProgramaParaComStatus2ENomeDoArquivo) {
@@ -119,7 +122,8 @@ TEST_F(LinhaDoTempo, MoverLevaAsFilhasEOsElementos) {
     carregar(R"({"janelas": [{"hwnd": 7, "ret": [100, 100, 500, 500],
         "filhas": [{"hwnd": 8, "ret": [110, 120, 490, 490]}],
         "pagina": [{"chave": "e", "ret": [200, 200, 300, 300]}]}]})");
-    EventoDaCena ev{1, "mover", "ev", Json::parse(R"({"em": 1, "acao": "mover", "janela": 7, "deslocar": [10, -5]})")};
+    EventoDaCena ev{1, "mover", "ev",
+                    Json::parse(R"({"em": 1, "acao": "mover", "janela": 7, "deslocar": [10, -5]})")};
     aplicar_evento(ev);
     EXPECT_EQ(plataforma::retangulo_da_janela(7), (Retangulo{110, 95, 510, 495}));
     EXPECT_EQ(plataforma::retangulo_da_janela(8), (Retangulo{120, 115, 500, 485}));
@@ -168,7 +172,8 @@ TEST(CenaPadrao, CarregaERodaAteOFim) {
 TEST(CenaRuim, CenasEmbaralhadasDaoErroClaroNuncaOutraCoisa) {
     // A cena padrão com pedaços trocados: ou carrega, ou dá um ErroDeCena.
     const std::string base = texto_da_cena_padrao();
-    const std::string trocas[] = {"0", "\"x\"", "[]", "{}", "null", "true", "-1", "1e99", "[1,2]", "\"\\u0000\""};
+    const std::string trocas[] = {"0",    "\"x\"", "[]",   "{}",    "null",
+                                  "true", "-1",    "1e99", "[1,2]", "\"\\u0000\""};
     std::mt19937 r(7);
     for (int i = 0; i < 400; ++i) {
         std::string s = base;

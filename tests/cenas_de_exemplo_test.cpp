@@ -85,7 +85,8 @@ TEST_F(CenaDeExemplo7tv, AFolgaSegueOUltimoFilhoDaLista) {
     EXPECT_TRUE(l->com7tv);
     ASSERT_TRUE(l->lista_7tv);
     EXPECT_EQ(reler_chat(a, *l).folga, 6);
-    plataforma::simulada::aplicar_evento({1000, "adicionar", "ev", Json::parse(R"({"em": 1000, "acao": "adicionar",
+    plataforma::simulada::aplicar_evento(
+        {1000, "adicionar", "ev", Json::parse(R"({"em": 1000, "acao": "adicionar",
         "dentro_de": "lista_7tv", "elemento": {"classe": "seventv-message", "ret": [1362, 841, 1682, 875]}})")});
     EXPECT_EQ(reler_chat(a, *l).folga, 2);
 }

@@ -17,8 +17,10 @@ std::string twitch(int fim_da_ultima, const std::string& extra_lista = "", int d
                    const std::string& endereco = "twitch.tv/tarsio") {
     return R"({"janelas": [{"hwnd": 2001, "classe": "Chrome_WidgetWin_1", "executavel": "chrome.exe",
        "titulo": "Outro_Nome - Twitch - Google Chrome", "ret": [0, 0, 1000, 800], "pagina": [
-       {"tipo": "Edit", "classe": "OmniboxViewViews", "valor": ")" + endereco + R"(", "ret": [100, 10, 600, 40]},
-       {"chave": "doc", "tipo": "Document", "ret": [0, 50, )" + std::to_string(direita_da_pagina) + R"(, 800], "filhos": [
+       {"tipo": "Edit", "classe": "OmniboxViewViews", "valor": ")" +
+           endereco + R"(", "ret": [100, 10, 600, 40]},
+       {"chave": "doc", "tipo": "Document", "ret": [0, 50, )" +
+           std::to_string(direita_da_pagina) + R"(, 800], "filhos": [
          {"chave": "sala", "classe": "chat-room stream-chat", "ret": [660, 100, 1000, 800], "filhos": [
            {"chave": "conteudo", "classe": "chat-room__content", "ret": [660, 150, 1000, 800], "filhos": [
            {"chave": "lista", "classe": "chat-list--default", "ret": [660, 150, 1000, 700], "filhos": [
@@ -119,9 +121,11 @@ TEST_F(Localizacao, PausadoSegueAClasseViva) {
     carregar(twitch(694));
     const LeituraChat l = localizar(kTwitch);
     EXPECT_FALSE(reler_chat(automacao, l).pausado);
-    evento(R"({"acao": "elemento", "chave": "mensagens", "classe": "chat-scrollable-area__message-container chat-scrollable-area__message-container--paused"})");
+    evento(
+        R"({"acao": "elemento", "chave": "mensagens", "classe": "chat-scrollable-area__message-container chat-scrollable-area__message-container--paused"})");
     EXPECT_TRUE(reler_chat(automacao, l).pausado);
-    evento(R"({"acao": "elemento", "chave": "mensagens", "classe": "chat-scrollable-area__message-container"})");
+    evento(
+        R"({"acao": "elemento", "chave": "mensagens", "classe": "chat-scrollable-area__message-container"})");
     EXPECT_FALSE(reler_chat(automacao, l).pausado);
 }
 
@@ -160,7 +164,9 @@ TEST_F(Localizacao, MotivosDaReleituraQueNaoDeu) {
 }
 
 TEST_F(Localizacao, FolgaDo7tvMedidaACadaVoltaPeloUltimoFilho) {
-    carregar(twitch(694, R"(,{"chave": "lista7", "classe": "seventv-chat-list chat-scrollable-area", "ret": [660, 150, 1000, 700], "filhos": [
+    carregar(twitch(
+        694,
+        R"(,{"chave": "lista7", "classe": "seventv-chat-list chat-scrollable-area", "ret": [660, 150, 1000, 700], "filhos": [
          {"classe": "seventv-message", "ret": [670, 640, 990, 680]}]})"));
     const LeituraChat l = localizar(kTwitch);
     EXPECT_TRUE(l.com7tv);
@@ -218,7 +224,8 @@ TEST_F(Localizacao, KickPainelDoSiteLogoAbaixoDoSeparador) {
     evento(R"({"acao": "remover", "chave": "titulo_chat"})");
     EXPECT_FALSE(localizar(kKickLive).painel_do_site);
     evento(R"({"acao": "remover", "chave": "caixa"})");
-    evento(R"({"acao": "adicionar", "dentro_de": "doc", "elemento": {"papel": "heading", "nome": "Predictions", "ret": [1360, 230, 1600, 260]}})");
+    evento(
+        R"({"acao": "adicionar", "dentro_de": "doc", "elemento": {"papel": "heading", "nome": "Predictions", "ret": [1360, 230, 1600, 260]}})");
     const LeituraChat l = localizar(kKickLive);
     EXPECT_FALSE(l.chat);
     EXPECT_TRUE(l.painel_do_site);
@@ -236,7 +243,9 @@ TEST_F(Localizacao, OperaComBuscaVaziaRegistraAsPaginasUmaVez) {
     for (const Json& j : plataforma::simulada::Rastro::global().linhas())
         if (j.contains("erro")) {
             ++linhas;
-            EXPECT_EQ(j["erro"], "Opera: busca vazia; páginas visíveis [(50, 60, 1000, 800)], escolhida (50, 60, 1000, 800)");
+            EXPECT_EQ(
+                j["erro"],
+                "Opera: busca vazia; páginas visíveis [(50, 60, 1000, 800)], escolhida (50, 60, 1000, 800)");
         }
     EXPECT_EQ(linhas, 1);
 }

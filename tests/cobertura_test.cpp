@@ -26,13 +26,15 @@ std::string pagina(const std::string& extra, const std::string& caixa = R"(
              {"chave": "lista", "classe": "chat-list--default", "ret": [660, 150, 1000, 700], "filhos": [
                {"chave": "mensagens", "papel": "log", "classe": "chat-scrollable-area__message-container",
                 "ret": [660, 150, 1000, 700]}]},
-             {"chave": "entrada", "classe": "chat-input", "ret": [660, 700, 1000, 800], "filhos": [)" + caixa + R"(]})" +
-           extra + R"(]}]}]}]}]})";
+             {"chave": "entrada", "classe": "chat-input", "ret": [660, 700, 1000, 800], "filhos": [)" +
+           caixa + R"(]})" + extra + R"(]}]}]}]}]})";
 }
 
 class Cobertura : public ComAreaSimulada {
 protected:
-    std::vector<Retangulo> buscar() { return buscar_coberturas(a, 2001, "x - Twitch - Google Chrome", Site::Twitch); }
+    std::vector<Retangulo> buscar() {
+        return buscar_coberturas(a, 2001, "x - Twitch - Google Chrome", Site::Twitch);
+    }
     uia::Automacao a = criar_automacao();
 };
 
@@ -87,7 +89,8 @@ TEST_F(Cobertura, SeletoresDeEmoteDoSiteEDo7tv) {
           {"classe": "seventv-emote-menu-search-input", "ret": [610, 210, 990, 240]}]},
         {"id": "search-emotes-input", "fora": true, "ret": [0, 0, 10, 10]})"));
     auto b = buscar();
-    std::sort(b.begin(), b.end(), [](const Retangulo& x, const Retangulo& y) { return x.esquerda < y.esquerda; });
+    std::sort(b.begin(), b.end(),
+              [](const Retangulo& x, const Retangulo& y) { return x.esquerda < y.esquerda; });
     ASSERT_EQ(b.size(), 2u);
     EXPECT_EQ(b[0], (Retangulo{600, 200, 1000, 650}));
     EXPECT_EQ(b[1], (Retangulo{660, 300, 1000, 700}));
@@ -111,10 +114,12 @@ TEST_F(Cobertura, BarrasDentroDaColunaViramBuracosJuntados) {
     auto conteiner = *a.elemento_da_janela(2001);
     auto pedido = *a.pedido({uia::Propriedade::classe});
     auto achar = [&](const char* classe) {
-        return (*conteiner.achar_todos(uia::Escopo::subarvore, *a.igual(uia::Propriedade::classe, std::string(classe)), pedido))[0];
+        return (*conteiner.achar_todos(uia::Escopo::subarvore,
+                                       *a.igual(uia::Propriedade::classe, std::string(classe)), pedido))[0];
     };
     const auto b = sobreposicoes_na_coluna(a, achar("chat-list--default"),
-                                           achar("chat-scrollable-area__message-container"), {660, 150, 1000, 700});
+                                           achar("chat-scrollable-area__message-container"),
+                                           {660, 150, 1000, 700});
     // As duas barras de cima se juntam (5 px entre elas); a fininha (20 px) não
     // conta; a grande (o chat inteiro) é atravessada e a faixa dela conta.
     EXPECT_EQ(b, (std::vector<Retangulo>{{660, 160, 1000, 230}, {660, 600, 1000, 640}}));

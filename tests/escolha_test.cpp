@@ -44,8 +44,7 @@ TEST(EscolhaTwitch, EmpateDePontosAMaiorAreaDepoisOUltimo) {
 }
 
 TEST(EscolhaTwitch, NadaQuandoNinguemPontua) {
-    EXPECT_EQ(escolher_twitch({c("", "chat-line__message", {0, 0, 300, 30}),
-                               c("log", "", {0, 0, 149, 500})}),
+    EXPECT_EQ(escolher_twitch({c("", "chat-line__message", {0, 0, 300, 30}), c("log", "", {0, 0, 149, 500})}),
               std::nullopt);
     EXPECT_EQ(escolher_twitch({}), std::nullopt);
 }
@@ -125,7 +124,8 @@ TEST(Arredondar, ProximoNaNESaturacao) {
 TEST(Candidato, FormaDeDepuracao) {
     Candidato x = c("log", "a \"b\"", {1, 2, 3, 4}, "n");
     x.valor = "v";
-    EXPECT_EQ(forma_de_depuracao(x),
-              "Candidato { papel_aria: \"log\", id: \"\", classe: \"a \\\"b\\\"\", nome: \"n\", valor: \"v\", "
-              "ret: (1, 2, 3, 4) }");
+    EXPECT_EQ(
+        forma_de_depuracao(x),
+        "Candidato { papel_aria: \"log\", id: \"\", classe: \"a \\\"b\\\"\", nome: \"n\", valor: \"v\", "
+        "ret: (1, 2, 3, 4) }");
 }

@@ -45,7 +45,8 @@ TEST(EventosDoNavegador, ArrastoAvisaOAppEEscondeAVidrel) {
     // O aviso de movimento faz a Vidrel andar no mesmo instante.
     bool andou_junto = false;
     for (const Json& j : e.no_rastro("efeito", "SetWindowPos"))
-        if (j["janela"] == 100 && j["t"] == 1150 && j["ret"] == Json::parse("[1382,231,1722,877]")) andou_junto = true;
+        if (j["janela"] == 100 && j["t"] == 1150 && j["ret"] == Json::parse("[1382,231,1722,877]"))
+            andou_junto = true;
     EXPECT_TRUE(andou_junto);
 }
 
@@ -54,7 +55,8 @@ TEST(EventosDoNavegador, PresaNaoHaAvisoDeArrasto) {
     const Execucao e = twitch(R"({"em": 0, "acao": "arquivo", "caminho": ")" + chave + R"(", "existe": true},
         {"em": 1050, "acao": "arrasto", "janela": 2001, "fase": "inicio"},
         {"em": 1350, "acao": "arrasto", "janela": 2001, "fase": "fim"},
-        {"em": 1400, "acao": "arquivo", "caminho": ")" + chave + R"(", "existe": false},
+        {"em": 1400, "acao": "arquivo", "caminho": ")" +
+                                  chave + R"(", "existe": false},
         {"em": 2000, "acao": "fim"})",
                               {"--janela", "100", "--presa", chave});
     EXPECT_NE(e.log_com("Vidrel presa ao navegador"), "");
@@ -62,7 +64,8 @@ TEST(EventosDoNavegador, PresaNaoHaAvisoDeArrasto) {
 }
 
 TEST(EventosDoNavegador, ContadorNoTituloNaoEscondeOutraAbaEscondeUmaVez) {
-    const Execucao e = twitch(R"({"em": 1050, "acao": "titulo", "janela": 2001, "titulo": "(3) tarsio_ao_vivo - Twitch - Google Chrome"},
+    const Execucao e = twitch(
+        R"({"em": 1050, "acao": "titulo", "janela": 2001, "titulo": "(3) tarsio_ao_vivo - Twitch - Google Chrome"},
         {"em": 1550, "acao": "titulo", "janela": 2001, "titulo": "Google - Google Chrome"},
         {"em": 1560, "acao": "titulo", "janela": 2001, "titulo": "Nova guia - Google Chrome"},
         {"em": 2500, "acao": "fim"})");
@@ -70,8 +73,9 @@ TEST(EventosDoNavegador, ContadorNoTituloNaoEscondeOutraAbaEscondeUmaVez) {
     for (const std::string& l : e.linhas_do_erro())
         if (l.rfind("título mudou", 0) == 0) {
             ++linhas;
-            EXPECT_EQ(l, "título mudou (tarsio_ao_vivo - Twitch - Google Chrome para outra aba): "
-                         "Vidrel escondida até o alvo voltar");
+            EXPECT_EQ(l,
+                      "título mudou (tarsio_ao_vivo - Twitch - Google Chrome para outra aba): "
+                      "Vidrel escondida até o alvo voltar");
         }
     EXPECT_EQ(linhas, 1);
     const auto esc = escondidas(e);
@@ -104,7 +108,8 @@ TEST(EventosDoNavegador, MovimentosDeObjetosDaPaginaSaoIgnorados) {
 
 TEST(EventosDoNavegador, OutroNavegadorEhObservadoEm500ms) {
     // A Edge (outro processo) com uma live da Kick atrás do Chrome; o Chrome fecha.
-    const Execucao e = twitch(R"({"em": 0, "acao": "abrir", "janela": {"hwnd": 3001, "classe": "Chrome_WidgetWin_1",
+    const Execucao e = twitch(
+        R"({"em": 0, "acao": "abrir", "janela": {"hwnd": 3001, "classe": "Chrome_WidgetWin_1",
             "executavel": "msedge.exe", "titulo": "tarsio Stream - Kick - Microsoft Edge", "ret": [100, 50, 1700, 1000],
             "pagina": [{"tipo": "Document", "ret": [108, 131, 1692, 992], "filhos": [
               {"papel": "separator", "classe": "chatroom-resize", "ret": [1348, 181, 1352, 992]},

@@ -22,12 +22,11 @@ TEST(ProgramaHospedado, BatimentoNaPrimeiraVoltaEDepoisACadaVoltaDe250msOuMais) 
 }
 
 TEST(ProgramaHospedado, JanelaDoAppSumiuEncerraComZero) {
-    const Execucao e = rodar_programa(
-        cena_minima(5000, R"({"em": 1000, "acao": "fechar", "janela": 100})"), {"--janela", "100"});
+    const Execucao e = rodar_programa(cena_minima(5000, R"({"em": 1000, "acao": "fechar", "janela": 100})"),
+                                      {"--janela", "100"});
     EXPECT_EQ(e.codigo, 0);
     ASSERT_FALSE(e.linhas_do_erro().empty());
-    EXPECT_EQ(e.linhas_do_erro().back(),
-              "a janela da Vidrel não existe mais; localizador encerrado");
+    EXPECT_EQ(e.linhas_do_erro().back(), "a janela da Vidrel não existe mais; localizador encerrado");
     // Acabou logo depois do fechamento, não no fim da cena.
     ASSERT_FALSE(e.rastro.empty());
     EXPECT_EQ(e.rastro.back().value("encerrado", -1), 0);

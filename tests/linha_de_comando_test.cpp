@@ -20,9 +20,8 @@ TEST(LerHandle, AceitaDecimalComSinalOpcional) {
 }
 
 TEST(LerHandle, RecusaVazioSinalSozinhoLetrasEEstouro) {
-    for (const char* ruim : {"", "+", "-", "+-1", "-+1", "++1", "12a", "1 2", " 12", "12 ",
-                             "0x10", "1e3", "9223372036854775808", "-9223372036854775809",
-                             "99999999999999999999", "１２"})
+    for (const char* ruim : {"", "+", "-", "+-1", "-+1", "++1", "12a", "1 2", " 12", "12 ", "0x10", "1e3",
+                             "9223372036854775808", "-9223372036854775809", "99999999999999999999", "１２"})
         EXPECT_FALSE(ler_handle(ruim).has_value()) << "\"" << ruim << "\"";
 }
 
@@ -41,10 +40,10 @@ TEST(DecidirPartida, DiagnosticoVenceTudo) {
 }
 
 TEST(DecidirPartida, PulsoAntesDeNavegadoresEJanela) {
-    EXPECT_EQ(como<PartidaPulso>(decidir_partida({"--navegadores", "--pulsar-janela", "-5",
-                                                  "--janela", "100"}))
-                  .janela,
-              -5);
+    EXPECT_EQ(
+        como<PartidaPulso>(decidir_partida({"--navegadores", "--pulsar-janela", "-5", "--janela", "100"}))
+            .janela,
+        -5);
 }
 
 TEST(DecidirPartida, NavegadoresAntesDeJanela) {
@@ -80,10 +79,8 @@ TEST(DecidirPartida, ValoresRuinsDaoOTextoDeUso) {
               "--pulsar-janela <hwnd em decimal>");
     EXPECT_EQ(como<PartidaRecusada>(decidir_partida({"--pulsar-janela", "+"})).uso,
               "--pulsar-janela <hwnd em decimal>");
-    EXPECT_EQ(como<PartidaRecusada>(decidir_partida({"--janela", ""})).uso,
-              "--janela <hwnd em decimal>");
-    EXPECT_EQ(como<PartidaRecusada>(decidir_partida({"--janela"})).uso,
-              "--janela <hwnd em decimal>");
+    EXPECT_EQ(como<PartidaRecusada>(decidir_partida({"--janela", ""})).uso, "--janela <hwnd em decimal>");
+    EXPECT_EQ(como<PartidaRecusada>(decidir_partida({"--janela"})).uso, "--janela <hwnd em decimal>");
     // --dono é lido antes de --janela.
     EXPECT_EQ(como<PartidaRecusada>(decidir_partida({"--janela", "x", "--dono", "1x"})).uso,
               "--dono <hwnd em decimal>");

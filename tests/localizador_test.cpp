@@ -22,7 +22,7 @@ const std::string kStatusInicial =
 Execucao twitch(const std::string& linha_do_tempo, std::vector<std::string> args = kHospedado,
                 const std::string& extras = "") {
     return rodar_programa(cena_derivada("twitch_chrome.json", R"({"entrada": "cena", "linha_do_tempo": [)" +
-                                                                   linha_do_tempo + "]" + extras + "}"),
+                                                                  linha_do_tempo + "]" + extras + "}"),
                           args);
 }
 
@@ -55,7 +55,10 @@ TEST(Localizador, AchaALiveEPoeAJanelaDoAppNoChat) {
     EXPECT_EQ(pos[0]["ret"], Json::parse("[1352,231,1692,877]"));
     EXPECT_EQ(pos[0]["opcoes"].get<int>() & 0x4010, 0x4010);
     EXPECT_NE(e.log_com("Twitch em tarsio_ao_vivo - Twitch - Google Chrome: chat achado em "), "");
-    EXPECT_NE(e.log_com("canal tarsio_ao_vivo, folga medida só na busca. \"tarsio_ao_vivo - Twitch - Google Chrome\""), "");
+    EXPECT_NE(
+        e.log_com(
+            "canal tarsio_ao_vivo, folga medida só na busca. \"tarsio_ao_vivo - Twitch - Google Chrome\""),
+        "");
     // Batimentos o tempo todo, a janela do app fica parada depois do primeiro lugar.
     const auto linhas = e.linhas_da_saida();
     EXPECT_GE(std::count(linhas.begin(), linhas.end(), "{\"vivo\":1}"), 9);
@@ -75,7 +78,8 @@ TEST(Localizador, BuscaATwitchACada5Segundos) {
 TEST(Localizador, ArrastarONavegadorLevaAVidrelSemBuscar) {
     std::string passos;
     for (int i = 0; i < 8; ++i)
-        passos += R"({"em": )" + std::to_string(1050 + 100 * i) + R"(, "acao": "mover", "janela": 2001, "deslocar": [10, 5]},)";
+        passos += R"({"em": )" + std::to_string(1050 + 100 * i) +
+                  R"(, "acao": "mover", "janela": 2001, "deslocar": [10, 5]},)";
     const Execucao e = twitch(passos + R"({"em": 2500, "acao": "fim"})");
     const auto pos = posicoes_da_vidrel(e);
     ASSERT_EQ(pos.size(), 9u);  // o primeiro lugar e um por passo
@@ -88,7 +92,8 @@ TEST(Localizador, ArrastarONavegadorLevaAVidrelSemBuscar) {
 }
 
 TEST(Localizador, TrocaDeAbaEscondeEVoltaPeloAlvoLembrado) {
-    const Execucao e = twitch(R"({"em": 1000, "acao": "titulo", "janela": 2001, "titulo": "Google - Google Chrome"},
+    const Execucao e = twitch(
+        R"({"em": 1000, "acao": "titulo", "janela": 2001, "titulo": "Google - Google Chrome"},
         {"em": 2500, "acao": "titulo", "janela": 2001, "titulo": "tarsio_ao_vivo - Twitch - Google Chrome"},
         {"em": 4000, "acao": "fim"})");
     const auto s = estados(e);
@@ -97,7 +102,8 @@ TEST(Localizador, TrocaDeAbaEscondeEVoltaPeloAlvoLembrado) {
     EXPECT_GE(s[1].first, 1000);
     EXPECT_LE(s[1].first, 1100);
     EXPECT_EQ(s[2].second, kStatusInicial);
-    EXPECT_EQ(e.log_com("Sem Twitch nem Kick"), "Sem Twitch nem Kick à vista. Escondido (outra aba; na frente: o navegador).");
+    EXPECT_EQ(e.log_com("Sem Twitch nem Kick"),
+              "Sem Twitch nem Kick à vista. Escondido (outra aba; na frente: o navegador).");
     const std::string lembrado = e.log_com("chat lembrado em");
     EXPECT_NE(lembrado, "");
     EXPECT_NE(lembrado.find(" De volta em 1"), std::string::npos) << lembrado;
@@ -114,13 +120,15 @@ TEST(Localizador, AlvoLembradoDeOutroCanalNaoServe) {
             {"em": 2500, "acao": "titulo", "janela": 2001, "titulo": "tarsio_ao_vivo - Twitch - Google Chrome"},
             {"em": 4000, "acao": "fim"}]})"),
         kHospedado);
-    EXPECT_EQ(e.log_com("chat lembrado recusado"), "chat lembrado recusado (canal de outra aba): busca inteira");
+    EXPECT_EQ(e.log_com("chat lembrado recusado"),
+              "chat lembrado recusado (canal de outra aba): busca inteira");
     EXPECT_GT(e.buscas_entre(2500, 2700), 0);
     EXPECT_EQ(estados(e).size(), 3u);
 }
 
 TEST(Localizador, DepoisDe600SegundosOAlvoLembradoNaoVale) {
-    const Execucao e = twitch(R"({"em": 1000, "acao": "titulo", "janela": 2001, "titulo": "Google - Google Chrome"},
+    const Execucao e = twitch(
+        R"({"em": 1000, "acao": "titulo", "janela": 2001, "titulo": "Google - Google Chrome"},
         {"em": 602000, "acao": "titulo", "janela": 2001, "titulo": "tarsio_ao_vivo - Twitch - Google Chrome"},
         {"em": 603000, "acao": "fim"})");
     EXPECT_EQ(e.log_com("chat lembrado"), "");
@@ -129,15 +137,18 @@ TEST(Localizador, DepoisDe600SegundosOAlvoLembradoNaoVale) {
 }
 
 TEST(Localizador, TituloQueMudaDuranteABuscaDescartaOResultado) {
-    const Execucao e = twitch(R"({"em": 150, "acao": "titulo", "janela": 2001, "titulo": "outro_canal - Twitch - Google Chrome"},
+    const Execucao e = twitch(
+        R"({"em": 150, "acao": "titulo", "janela": 2001, "titulo": "outro_canal - Twitch - Google Chrome"},
         {"em": 2000, "acao": "fim"})",
-                              kHospedado, R"(, "lentidoes": [{"chamada": "FindAllBuildCache", "janela": 2001, "ms": 40}])");
-    EXPECT_EQ(e.log_com("alvo da aba velha"), "alvo da aba velha descartado: o título mudou durante a leitura");
+        kHospedado, R"(, "lentidoes": [{"chamada": "FindAllBuildCache", "janela": 2001, "ms": 40}])");
+    EXPECT_EQ(e.log_com("alvo da aba velha"),
+              "alvo da aba velha descartado: o título mudou durante a leitura");
     const auto s = estados(e);
     ASSERT_FALSE(s.empty());
     // O primeiro alvo publicado já é o da aba nova (o canal vem do endereço).
     EXPECT_GT(s[0].first, 300);
-    EXPECT_NE(e.log_com("chat achado em").find("\"outro_canal - Twitch - Google Chrome\""), std::string::npos);
+    EXPECT_NE(e.log_com("chat achado em").find("\"outro_canal - Twitch - Google Chrome\""),
+              std::string::npos);
 }
 
 TEST(Localizador, DialogoPorCimaDoChatTiraAVidrelEVoltaQuandoFecha) {
@@ -167,12 +178,14 @@ TEST(Localizador, MenuECartaoDoEspectadorViramBuracos) {
     const auto s = estados(e);
     ASSERT_EQ(s.size(), 2u) << e.saida;
     EXPECT_EQ(s[1].first, 1000);
-    EXPECT_NE(s[1].second.find("\"buracos\":[[48,69,248,169],[8,269,328,569]]"), std::string::npos) << s[1].second;
+    EXPECT_NE(s[1].second.find("\"buracos\":[[48,69,248,169],[8,269,328,569]]"), std::string::npos)
+        << s[1].second;
 }
 
 TEST(Localizador, UmaBuscaSemOChatMantemAVidrel) {
     // O site troca as classes do chat: a busca não acha, mas a releitura ainda lê.
-    const Execucao e = twitch(R"({"em": 1000, "acao": "elemento", "chave": "lista", "classe": "scrollable-area"},
+    const Execucao e = twitch(
+        R"({"em": 1000, "acao": "elemento", "chave": "lista", "classe": "scrollable-area"},
         {"em": 1000, "acao": "elemento", "chave": "mensagens", "classe": "x", "papel": ""},
         {"em": 7000, "acao": "fim"})");
     EXPECT_EQ(estados(e).size(), 1u) << e.saida;
@@ -182,7 +195,8 @@ TEST(Localizador, UmaBuscaSemOChatMantemAVidrel) {
 }
 
 TEST(Localizador, PaginaLidaSemOLugarSeguraAVidrel) {
-    const Execucao e = twitch(R"({"em": 1000, "acao": "elemento", "chave": "pagina", "ret": [108, 60, 1692, 992]},
+    const Execucao e = twitch(
+        R"({"em": 1000, "acao": "elemento", "chave": "pagina", "ret": [108, 60, 1692, 992]},
         {"em": 2000, "acao": "elemento", "chave": "pagina", "ret": [108, 131, 1692, 992]},
         {"em": 3000, "acao": "fim"})");
     EXPECT_EQ(estados(e).size(), 1u) << e.saida;
@@ -194,7 +208,8 @@ TEST(Localizador, PaginaLidaSemOLugarSeguraAVidrel) {
 }
 
 TEST(Localizador, ReleituraQueFalhaSeguraAte60Segundos) {
-    const Execucao e = twitch(R"({"em": 1000, "acao": "falhar", "chamada": "get_CurrentBoundingRectangle", "chave": "lista"},
+    const Execucao e = twitch(
+        R"({"em": 1000, "acao": "falhar", "chamada": "get_CurrentBoundingRectangle", "chave": "lista"},
         {"em": 70000, "acao": "fim"})");
     const auto s = estados(e);
     ASSERT_EQ(s.size(), 2u) << e.saida;
@@ -215,9 +230,11 @@ TEST(Localizador, TelaCheiaNosDoisModos) {
     EXPECT_EQ(cheia, (std::vector<std::string>{"{\"telaCheia\":true}", "{\"telaCheia\":false}"}));
     // No protótipo a saída é só a mensagem de partida e a tela cheia.
     const Execucao p = twitch(tl, {});
-    EXPECT_EQ(p.linhas_da_saida(), (std::vector<std::string>{
-                                       "Protótipo rodando. Abra uma live da Twitch ou da Kick no Chrome ou no Edge. Ctrl+C encerra.",
-                                       "{\"telaCheia\":true}", "{\"telaCheia\":false}"}));
+    EXPECT_EQ(
+        p.linhas_da_saida(),
+        (std::vector<std::string>{
+            "Protótipo rodando. Abra uma live da Twitch ou da Kick no Chrome ou no Edge. Ctrl+C encerra.",
+            "{\"telaCheia\":true}", "{\"telaCheia\":false}"}));
 }
 
 TEST(Localizador, PrototipoPoeAPropriaVidrelNoChatEEsconde) {
@@ -229,14 +246,16 @@ TEST(Localizador, PrototipoPoeAPropriaVidrelNoChatEEsconde) {
     ASSERT_NE(vidrel, 0);
     bool colocada = false;
     for (const Json& j : e.no_rastro("efeito", "SetWindowPos"))
-        if (j["janela"] == vidrel && j["ret"] == Json::parse("[1352,231,1692,877]") && (j["opcoes"].get<int>() & 0x40))
+        if (j["janela"] == vidrel && j["ret"] == Json::parse("[1352,231,1692,877]") &&
+            (j["opcoes"].get<int>() & 0x40))
             colocada = true;
     EXPECT_TRUE(colocada);
     bool escondida = false;
     for (const Json& j : e.no_rastro("efeito", "ShowWindow"))
         if (j["janela"] == vidrel && j["comando"] == 0 && j["t"] >= 1000) escondida = true;
     EXPECT_TRUE(escondida);
-    EXPECT_EQ(e.log_com("Sem Twitch nem Kick"), "Sem Twitch nem Kick à vista. Escondido (minimizado; na frente: ninguém).");
+    EXPECT_EQ(e.log_com("Sem Twitch nem Kick"),
+              "Sem Twitch nem Kick à vista. Escondido (minimizado; na frente: ninguém).");
     // O cartão foi pintado com o tamanho do chat.
     bool pintado = false;
     for (const Json& j : e.no_rastro("efeito", "pintura"))
@@ -267,7 +286,8 @@ TEST(Localizador, PresaAoNavegadorSoltaComCadaMotivo) {
         EXPECT_TRUE(no_cliente);
     }
     {
-        const Execucao e = rodar(R"({"em": 2000, "acao": "dpi", "janela": 2001, "dpi": 144}, {"em": 5000, "acao": "fim"})");
+        const Execucao e = rodar(
+            R"({"em": 2000, "acao": "dpi", "janela": 2001, "dpi": 144}, {"em": 5000, "acao": "fim"})");
         EXPECT_NE(e.log_com("Vidrel solta do navegador (a escala do monitor mudou)"), "");
         // Depois disso não prende mais.
         int presas = 0;
@@ -276,7 +296,8 @@ TEST(Localizador, PresaAoNavegadorSoltaComCadaMotivo) {
         EXPECT_EQ(presas, 1);
     }
     {
-        const Execucao e = rodar(R"({"em": 2000, "acao": "abrir", "janela": {"hwnd": 2101, "classe": "Chrome_WidgetWin_1",
+        const Execucao e = rodar(
+            R"({"em": 2000, "acao": "abrir", "janela": {"hwnd": 2101, "classe": "Chrome_WidgetWin_1",
               "executavel": "chrome.exe", "titulo": "tarsio_ao_vivo - Twitch - Google Chrome", "ret": [200, 60, 1800, 1010],
               "pagina": [{"tipo": "Document", "ret": [208, 141, 1792, 1002], "filhos": [
                 {"classe": "chat-list--default", "papel": "log", "ret": [1452, 241, 1792, 887]}]}]}},
@@ -294,27 +315,33 @@ TEST(Localizador, SemPresaNuncaPrende) {
 
 TEST(Localizador, KickSegueOChatComBuscasFrequentes) {
     const Execucao e = rodar_programa(
-        cena_derivada("kick_edge.json", R"({"entrada": "cena", "linha_do_tempo": [{"em": 2000, "acao": "fim"}]})"),
+        cena_derivada("kick_edge.json",
+                      R"({"entrada": "cena", "linha_do_tempo": [{"em": 2000, "acao": "fim"}]})"),
         kHospedado);
     const auto s = estados(e);
     ASSERT_EQ(s.size(), 1u) << e.saida;
-    EXPECT_EQ(s[0].second.rfind("{\"site\":\"kick\",\"canal\":\"tarsio\",\"largura\":340,\"altura\":654,\"folga\":52,", 0), 0u)
+    EXPECT_EQ(s[0].second.rfind(
+                  "{\"site\":\"kick\",\"canal\":\"tarsio\",\"largura\":340,\"altura\":654,\"folga\":52,", 0),
+              0u)
         << s[0].second;
     // Na Kick a busca é a cada 300 ms e só dentro da página lembrada.
     EXPECT_GE(e.buscas_entre(101, 2000), 5);
 }
 
 TEST(Localizador, PaginaQueAndaDentroDaJanelaPedeBuscasFrequentes) {
-    const Execucao e = twitch(R"({"em": 1050, "acao": "elemento", "chave": "pagina", "ret": [108, 161, 1692, 992]},
+    const Execucao e = twitch(
+        R"({"em": 1050, "acao": "elemento", "chave": "pagina", "ret": [108, 161, 1692, 992]},
         {"em": 3000, "acao": "fim"})",
-                              {"--janela", "100", "--rastro-uia"});
+        {"--janela", "100", "--rastro-uia"});
     EXPECT_EQ(e.log_com("página andou"),
-              "página andou dentro da janela, para (108, 161, 1692, 992) (faixa do navegador?): busca a cada 100 ms");
+              "página andou dentro da janela, para (108, 161, 1692, 992) (faixa do navegador?): busca a cada "
+              "100 ms");
     // A busca vem na volta seguinte, e depois a cada pouco mais de 100 ms por 2,5 s.
     EXPECT_GT(e.buscas_entre(1101, 1200), 0);
     EXPECT_GT(e.buscas_entre(1301, 1450), 0);
     // Uma troca de aba não é a página andando.
-    const Execucao aba = twitch(R"({"em": 1050, "acao": "titulo", "janela": 2001, "titulo": "outro - Twitch - Google Chrome"},
+    const Execucao aba = twitch(
+        R"({"em": 1050, "acao": "titulo", "janela": 2001, "titulo": "outro - Twitch - Google Chrome"},
         {"em": 1050, "acao": "elemento", "chave": "pagina", "ret": [108, 161, 1692, 992]},
         {"em": 2000, "acao": "fim"})");
     EXPECT_EQ(aba.log_com("página andou"), "");

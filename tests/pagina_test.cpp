@@ -15,7 +15,8 @@ namespace {
 std::string cena(const std::string& pagina, const std::string& extra_janelas = "",
                  const std::string& exe = "chrome.exe") {
     return R"({"janelas": [)" + extra_janelas + R"(
-      {"hwnd": 2001, "classe": "Chrome_WidgetWin_1", "executavel": ")" + exe + R"(",
+      {"hwnd": 2001, "classe": "Chrome_WidgetWin_1", "executavel": ")" +
+           exe + R"(",
        "titulo": "x - Twitch - Google Chrome", "ret": [0, 0, 1000, 800], "pagina": [)" +
            pagina + "]}]}";
 }
@@ -49,10 +50,10 @@ TEST_F(LerPagina, ModoTwitchTrazEnderecoDocumentoEChatEmOrdem) {
     auto a = criar_automacao();
     auto l = ler_pagina(a, 2001, ModoLeitura::Twitch);
     ASSERT_TRUE(l.ok()) << l.erro().texto();
-    EXPECT_EQ(classes(*l), (std::vector<std::string>{"OmniboxViewViews", "", "chat-room stream-chat",
-                                                     "chat-list--default",
-                                                     "chat-scrollable-area__message-container",
-                                                     "chat-line__message", "chat-line__message"}));
+    EXPECT_EQ(classes(*l),
+              (std::vector<std::string>{"OmniboxViewViews", "", "chat-room stream-chat", "chat-list--default",
+                                        "chat-scrollable-area__message-container", "chat-line__message",
+                                        "chat-line__message"}));
     EXPECT_EQ(l->elementos[0].candidato.valor, "twitch.tv/x");
     EXPECT_EQ(l->elementos[6].candidato.valor, "");  // valor numérico
     ASSERT_TRUE(l->documento);

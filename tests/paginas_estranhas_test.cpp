@@ -17,13 +17,26 @@
 
 namespace {
 
-const char* kClasses[] = {"chat-list--default", "chat-scrollable-area__message-container", "chat-line__message",
-                          "seventv-chat-list chat-scrollable-area", "seventv-chat-message-background",
-                          "chat-room", "chat-room__content", "chatroom-resize", "p-0.5 aspect-square",
-                          "viewer-card", "viewer-card-layer__draggable", "chat-wysiwyg-input__editor",
-                          "chat-wysiwyg-input-box", "community-highlight", "ReactModal__Content",
-                          "seventv-emote-menu-search-input", "seventv-user-card-float", "chat-input-tray__open",
-                          "", "x"};
+const char* kClasses[] = {"chat-list--default",
+                          "chat-scrollable-area__message-container",
+                          "chat-line__message",
+                          "seventv-chat-list chat-scrollable-area",
+                          "seventv-chat-message-background",
+                          "chat-room",
+                          "chat-room__content",
+                          "chatroom-resize",
+                          "p-0.5 aspect-square",
+                          "viewer-card",
+                          "viewer-card-layer__draggable",
+                          "chat-wysiwyg-input__editor",
+                          "chat-wysiwyg-input-box",
+                          "community-highlight",
+                          "ReactModal__Content",
+                          "seventv-emote-menu-search-input",
+                          "seventv-user-card-float",
+                          "chat-input-tray__open",
+                          "",
+                          "x"};
 const char* kPapeis[] = {"log", "textbox", "separator", "heading", "button", "dialog", "menu", "tooltip", ""};
 
 class Gerador {
@@ -32,19 +45,24 @@ public:
 
     std::int64_t coordenada() {
         switch (r_() % 8) {
-            case 0: return std::numeric_limits<std::int32_t>::min();
-            case 1: return std::numeric_limits<std::int32_t>::max();
-            case 2: return 0;
-            case 3: return -1;
-            default: return static_cast<std::int64_t>(r_() % 2200) - 100;
+            case 0:
+                return std::numeric_limits<std::int32_t>::min();
+            case 1:
+                return std::numeric_limits<std::int32_t>::max();
+            case 2:
+                return 0;
+            case 3:
+                return -1;
+            default:
+                return static_cast<std::int64_t>(r_() % 2200) - 100;
         }
     }
 
     std::string elemento(int profundidade) {
-        std::string e = "{\"classe\": \"" + std::string(kClasses[r_() % std::size(kClasses)]) + "\", \"papel\": \"" +
-                        kPapeis[r_() % std::size(kPapeis)] + "\", \"ret\": [" + std::to_string(coordenada()) + ", " +
+        std::string e = "{\"classe\": \"" + std::string(kClasses[r_() % std::size(kClasses)]) +
+                        "\", \"papel\": \"" + kPapeis[r_() % std::size(kPapeis)] + "\", \"ret\": [" +
                         std::to_string(coordenada()) + ", " + std::to_string(coordenada()) + ", " +
-                        std::to_string(coordenada()) + "]";
+                        std::to_string(coordenada()) + ", " + std::to_string(coordenada()) + "]";
         if (r_() % 5 == 0) e += ", \"fora\": true";
         if (r_() % 7 == 0) e += ", \"controle\": false";
         if (r_() % 9 == 0) e += ", \"id\": \"search-emotes-input\"";
@@ -62,8 +80,9 @@ public:
         std::string pagina = "{\"tipo\": \"Document\", \"ret\": [0, 50, 1900, 1000], \"filhos\": [";
         for (int i = 0; i < 6; ++i) pagina += (i ? ", " : "") + elemento(0);
         pagina += "]}";
-        return std::string(R"({"janelas": [{"hwnd": 2001, "classe": "Chrome_WidgetWin_1", "executavel": ")") + exe +
-               R"(", "titulo": ")" + titulo + R"(", "ret": [0, 0, 1920, 1040], "pagina": [)" + pagina + "]}]}";
+        return std::string(R"({"janelas": [{"hwnd": 2001, "classe": "Chrome_WidgetWin_1", "executavel": ")") +
+               exe + R"(", "titulo": ")" + titulo + R"(", "ret": [0, 0, 1920, 1040], "pagina": [)" + pagina +
+               "]}]}";
     }
 
 private:

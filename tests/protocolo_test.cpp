@@ -27,8 +27,12 @@ TEST(EscaparJson, NaoAsciiPassaInteiroSemEscapeU) {
 }
 
 TEST(EscaparJson, BytesInvalidosViramSubstitutoEALinhaContinuaJson) {
-    const std::string r = escapar_json("a\xff" "b\xc3");
-    EXPECT_EQ(r, "a\xEF\xBF\xBD" "b\xEF\xBF\xBD");
+    const std::string r = escapar_json(
+        "a\xff"
+        "b\xc3");
+    EXPECT_EQ(r,
+              "a\xEF\xBF\xBD"
+              "b\xEF\xBF\xBD");
     EXPECT_TRUE(Json::accept("\"" + r + "\""));
 }
 

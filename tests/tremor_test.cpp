@@ -10,13 +10,14 @@
 namespace {
 
 Execucao com_comandos(const std::string& linha_do_tempo, const std::string& extras = "") {
-    return rodar_programa(cena_derivada("twitch_chrome.json",
-                                        R"({"entrada": "cena", "linha_do_tempo": [)" + linha_do_tempo + "]" +
-                                            extras + "}"),
+    return rodar_programa(cena_derivada("twitch_chrome.json", R"({"entrada": "cena", "linha_do_tempo": [)" +
+                                                                  linha_do_tempo + "]" + extras + "}"),
                           {"--janela", "100"});
 }
 
-std::vector<Json> transformacoes(const Execucao& e) { return e.no_rastro("efeito", "MagSetFullscreenTransform"); }
+std::vector<Json> transformacoes(const Execucao& e) {
+    return e.no_rastro("efeito", "MagSetFullscreenTransform");
+}
 
 }  // namespace
 

@@ -65,7 +65,8 @@ protected:
     }
 
     void evento(const std::string& json) {
-        plataforma::simulada::aplicar_evento(EventoDaCena{0, Json::parse(json)["acao"], "ev", Json::parse(json)});
+        plataforma::simulada::aplicar_evento(
+            EventoDaCena{0, Json::parse(json)["acao"], "ev", Json::parse(json)});
     }
 
     uia::Automacao automacao;
@@ -87,12 +88,20 @@ TEST_F(UiaSimulada, CacheEFotoDaBuscaLeituraVivaVeAMudanca) {
 }
 
 TEST_F(UiaSimulada, ExataContraContemSemCaixa) {
-    EXPECT_TRUE(achar(uia::Escopo::descendentes, *automacao.igual(Propriedade::classe, std::string("Chat-Line__message"))).empty());
+    EXPECT_TRUE(achar(uia::Escopo::descendentes,
+                      *automacao.igual(Propriedade::classe, std::string("Chat-Line__message")))
+                    .empty());
     // Três na página e um na Vidrel, que o navegador possui.
-    EXPECT_EQ(achar(uia::Escopo::descendentes, *automacao.igual(Propriedade::classe, std::string("chat-line__message"))).size(), 4u);
-    EXPECT_EQ(achar(uia::Escopo::descendentes, *automacao.contem(Propriedade::classe, "CHAT-LINE")).size(), 4u);
-    EXPECT_EQ(achar(uia::Escopo::descendentes, *automacao.igual_sem_caixa(Propriedade::nome, "A: OI")).size(), 1u);
-    EXPECT_TRUE(achar(uia::Escopo::descendentes, *automacao.igual_sem_caixa(Propriedade::nome, "A:")).empty());
+    EXPECT_EQ(achar(uia::Escopo::descendentes,
+                    *automacao.igual(Propriedade::classe, std::string("chat-line__message")))
+                  .size(),
+              4u);
+    EXPECT_EQ(achar(uia::Escopo::descendentes, *automacao.contem(Propriedade::classe, "CHAT-LINE")).size(),
+              4u);
+    EXPECT_EQ(achar(uia::Escopo::descendentes, *automacao.igual_sem_caixa(Propriedade::nome, "A: OI")).size(),
+              1u);
+    EXPECT_TRUE(
+        achar(uia::Escopo::descendentes, *automacao.igual_sem_caixa(Propriedade::nome, "A:")).empty());
 }
 
 TEST_F(UiaSimulada, EscoposEOrdemDeDocumento) {
@@ -106,7 +115,8 @@ TEST_F(UiaSimulada, EscoposEOrdemDeDocumento) {
     // Na visão de controle o "wrapper" não aparece, mas o filho dele sim.
     EXPECT_EQ(sub->size(), 5u);
     EXPECT_EQ(desc->size(), 4u);
-    auto cru = doc[0].achar_todos(uia::Escopo::descendentes, tudo, *automacao.pedido({Propriedade::classe}, true));
+    auto cru = doc[0].achar_todos(uia::Escopo::descendentes, tudo,
+                                  *automacao.pedido({Propriedade::classe}, true));
     EXPECT_EQ(cru->size(), 5u);
     // A página em ordem de documento; a Vidrel possuída vem depois dela.
     EXPECT_EQ(chaves(achar(uia::Escopo::descendentes, *automacao.contem(Propriedade::classe, "chat-line"))),
@@ -134,18 +144,23 @@ TEST_F(UiaSimulada, ValorQueNaoETextoPadraoAusenteEElementoQueSumiu) {
 }
 
 TEST_F(UiaSimulada, FalhaProgramadaComHresultEContagem) {
-    evento(R"({"em": 0, "acao": "falhar", "chamada": "FindAllBuildCache", "janela": 2001, "hresult": "0x80131505", "vezes": 1})");
+    evento(
+        R"({"em": 0, "acao": "falhar", "chamada": "FindAllBuildCache", "janela": 2001, "hresult": "0x80131505", "vezes": 1})");
     const int antes = contagem()["FindAllBuildCache"];
-    auto r = raiz.achar_todos(uia::Escopo::filhos, *automacao.verdadeira(), *automacao.pedido({Propriedade::nome}));
+    auto r = raiz.achar_todos(uia::Escopo::filhos, *automacao.verdadeira(),
+                              *automacao.pedido({Propriedade::nome}));
     ASSERT_FALSE(r.ok());
     EXPECT_EQ(r.erro().hresult, static_cast<std::int32_t>(0x80131505u));
     EXPECT_EQ(r.erro().texto(), "HRESULT 0x80131505");
-    EXPECT_TRUE(raiz.achar_todos(uia::Escopo::filhos, *automacao.verdadeira(), *automacao.pedido({Propriedade::nome})).ok());
+    EXPECT_TRUE(
+        raiz.achar_todos(uia::Escopo::filhos, *automacao.verdadeira(), *automacao.pedido({Propriedade::nome}))
+            .ok());
     EXPECT_EQ(contagem()["FindAllBuildCache"], antes + 2);
 }
 
 TEST_F(UiaSimulada, CaminhantesCruEDeControle) {
-    auto lista = achar(uia::Escopo::descendentes, *automacao.igual(Propriedade::papel, std::string("log")))[0];
+    auto lista = achar(uia::Escopo::descendentes,
+                       *automacao.igual(Propriedade::papel, std::string("log")))[0];
     auto cru = *automacao.caminhante_cru();
     auto controle = *automacao.caminhante_controle();
     auto ultimo_cru = *cru.ultimo_filho(lista, *automacao.pedido({Propriedade::classe}));

@@ -113,8 +113,8 @@ TEST_F(VidrelPropria, EstadoColocaSobreOChatEPintaOCartao) {
                             "Tarsio: e acompanha quando a janela muda",
                             "visitante: clique passa direto para o chat de baixo",
                             "A caixa de digitar do site continua à vista."};
-    const pl::Cor cores[] = {{255, 60, 172}, {120, 220, 255}, {255, 200, 90}, {170, 255, 150},
-                             {200, 200, 210}};
+    const pl::Cor cores[] = {
+        {255, 60, 172}, {120, 220, 255}, {255, 200, 90}, {170, 255, 150}, {200, 200, 210}};
     for (int i = 0; i < 5; ++i) {
         if (i > 0) {
             EXPECT_EQ(p.textos[i].texto, textos[i - 1]);

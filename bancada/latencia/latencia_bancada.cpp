@@ -67,10 +67,12 @@ bool preparar() {
     plataforma::iniciar_thread([] { rodar_localizador(); });
     // O alvo publicado e os quatro ganchos no processo do navegador.
     return esperar_que([] { return ALVO_PUBLICADO.copiar().has_value(); }, std::chrono::seconds(5)) &&
-           esperar_que([&] {
-               std::lock_guard g(a.m);
-               return a.ganchos.size() == 4;
-           }, std::chrono::seconds(5));
+           esperar_que(
+               [&] {
+                   std::lock_guard g(a.m);
+                   return a.ganchos.size() == 4;
+               },
+               std::chrono::seconds(5));
 }
 
 void BM_LatenciaDoMovimento(benchmark::State& state) {
@@ -86,7 +88,8 @@ void BM_LatenciaDoMovimento(benchmark::State& state) {
         std::this_thread::sleep_for(std::chrono::milliseconds(7));
         const int antes = POSICOES.load();
         const std::int64_t inicio = agora_ns();
-        const Json ev = {{"em", 0}, {"acao", "mover"}, {"janela", 2001}, {"deslocar", {5 * sentido, 3 * sentido}}};
+        const Json ev = {
+            {"em", 0}, {"acao", "mover"}, {"janela", 2001}, {"deslocar", {5 * sentido, 3 * sentido}}};
         aplicar_evento({0, "mover", "bancada", ev});
         sentido = -sentido;
         if (!esperar_que([&] { return POSICOES.load() > antes; }, std::chrono::seconds(2))) {

@@ -24,7 +24,9 @@ FilaDeComandos FILA;
 // O canal do tremor da tela, criado no primeiro "sacudir"; só o leitor mexe.
 std::shared_ptr<CanalDeForcas> TREMOR;
 
-bool comeca_com(std::string_view s, std::string_view prefixo) { return s.substr(0, prefixo.size()) == prefixo; }
+bool comeca_com(std::string_view s, std::string_view prefixo) {
+    return s.substr(0, prefixo.size()) == prefixo;
+}
 
 // Os comandos que o leitor faz ele mesmo; falso quando a linha vai para a fila.
 bool fazer_no_leitor(const std::string& linha) {
@@ -116,7 +118,8 @@ std::optional<ComandoDeMensagem> ler_comando_de_mensagem(std::string_view verbo,
     const std::size_t t1 = resto.find('\t');
     const std::size_t t2 = t1 == std::string_view::npos ? t1 : resto.find('\t', t1 + 1);
     c.nick = aparar(resto.substr(0, t1));
-    if (t1 != std::string_view::npos) c.nome = aparar(resto.substr(t1 + 1, t2 == std::string_view::npos ? t2 : t2 - t1 - 1));
+    if (t1 != std::string_view::npos)
+        c.nome = aparar(resto.substr(t1 + 1, t2 == std::string_view::npos ? t2 : t2 - t1 - 1));
     if (t2 != std::string_view::npos) c.texto = aparar(resto.substr(t2 + 1));
     const bool nick_ok = !c.nick.empty() && c.nick.size() <= 25 &&
                          std::all_of(c.nick.begin(), c.nick.end(), [](char ch) {
@@ -138,7 +141,8 @@ std::optional<std::string> ler_codigo_de_emote(std::string_view resto) {
 }
 
 void executor_de_comandos() {
-    if (!pl::iniciar_thread(leitor_de_comandos)) pl::parar("não consegui iniciar a thread do leitor de comandos");
+    if (!pl::iniciar_thread(leitor_de_comandos))
+        pl::parar("não consegui iniciar a thread do leitor de comandos");
     const uia::Automacao automacao = criar_automacao();
     (void)automacao;
     for (;;) {

@@ -7,7 +7,7 @@ char32_t minuscula(char32_t c) {
     // Latim-1: À..Þ menos o ×.
     if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return c + 32;
     if (c >= 0x100 && c <= 0x17F) {
-        if (c == 0x130) return 'i';  // İ
+        if (c == 0x130) return 'i';   // İ
         if (c == 0x178) return 0xFF;  // Ÿ
         if (c == 0x131 || c == 0x138 || c == 0x149 || c == 0x17F) return c;
         // Pares maiúscula/minúscula: par-ímpar, exceto 0x139..0x148 e 0x179..0x17E.
@@ -59,8 +59,7 @@ bool eh_letra_ou_digito(char32_t c) {
     if (c >= 0x48A && c <= 0x52F) return true;
     if (c >= 0x531 && c <= 0x587) return c < 0x557 || c > 0x560;
     if (c >= 0x5D0 && c <= 0x5EA) return true;
-    if ((c >= 0x620 && c <= 0x64A) || (c >= 0x660 && c <= 0x669) || (c >= 0x671 && c <= 0x6D3))
-        return true;
+    if ((c >= 0x620 && c <= 0x64A) || (c >= 0x660 && c <= 0x669) || (c >= 0x671 && c <= 0x6D3)) return true;
     if (c >= 0x900 && c <= 0xDFF) return true;  // índicas (aproximado)
     if (c >= 0xE01 && c <= 0xE30) return true;  // tailandês
     if (c >= 0x10A0 && c <= 0x10FF) return true;

@@ -25,16 +25,16 @@ bool fracao_de(std::int64_t a, std::int64_t b, int num, int den, bool ou_igual) 
 }
 
 Retangulo deslocar(const Retangulo& r, std::int64_t dx, std::int64_t dy) {
-    return {somar_saturado(r.esquerda, dx), somar_saturado(r.topo, dy),
-            somar_saturado(r.direita, dx), somar_saturado(r.base, dy)};
+    return {somar_saturado(r.esquerda, dx), somar_saturado(r.topo, dy), somar_saturado(r.direita, dx),
+            somar_saturado(r.base, dy)};
 }
 
 Retangulo intersecao(const Retangulo& a, const Retangulo& b) {
-    return {std::max(a.esquerda, b.esquerda), std::max(a.topo, b.topo),
-            std::min(a.direita, b.direita), std::min(a.base, b.base)};
+    return {std::max(a.esquerda, b.esquerda), std::max(a.topo, b.topo), std::min(a.direita, b.direita),
+            std::min(a.base, b.base)};
 }
 
 std::string retangulo_json(const Retangulo& r) {
-    return "[" + std::to_string(r.esquerda) + "," + std::to_string(r.topo) + "," +
-           std::to_string(r.direita) + "," + std::to_string(r.base) + "]";
+    return "[" + std::to_string(r.esquerda) + "," + std::to_string(r.topo) + "," + std::to_string(r.direita) +
+           "," + std::to_string(r.base) + "]";
 }

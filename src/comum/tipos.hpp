@@ -31,9 +31,7 @@ struct Retangulo {
     std::int64_t area() const;
     // Vazio quando não tem largura ou altura positivas.
     bool vazio() const { return !(esquerda < direita && topo < base); }
-    bool contem(Ponto p) const {
-        return p.x >= esquerda && p.x < direita && p.y >= topo && p.y < base;
-    }
+    bool contem(Ponto p) const { return p.x >= esquerda && p.x < direita && p.y >= topo && p.y < base; }
 };
 
 // Desloca somando em 64 bits e saturando em 32: um deslocamento vindo de uma

@@ -14,7 +14,8 @@ std::atomic<bool> ANIMACAO_OCUPADA{false};
 
 namespace {
 
-constexpr std::uint32_t kSoMover = pl::swp::assincrono | pl::swp::sem_ativar | pl::swp::sem_ordem | pl::swp::sem_tamanho;
+constexpr std::uint32_t kSoMover = pl::swp::assincrono | pl::swp::sem_ativar | pl::swp::sem_ordem |
+                                   pl::swp::sem_tamanho;
 
 void mover_para(Hwnd janela, std::int64_t x, std::int64_t y) {
     pl::posicionar_janela(janela, 0, somar_saturado(0, x), somar_saturado(0, y), 0, 0, kSoMover);
@@ -42,10 +43,13 @@ void animar(const std::pair<int, int> (&passos)[N], std::chrono::milliseconds pa
 void pulsar_navegador(std::int32_t n) {
     if (ANIMACAO_OCUPADA.exchange(true)) return;
     const std::pair<int, int> passos[] = {{0, n}, {0, -(n / 2)}};
-    if (!pl::iniciar_thread([passos] { animar(passos, 35ms); })) pl::parar("não consegui iniciar a thread do pulo");
+    if (!pl::iniciar_thread([passos] { animar(passos, 35ms); }))
+        pl::parar("não consegui iniciar a thread do pulo");
 }
 
 void tremer_navegador() {
-    static constexpr std::pair<int, int> kPassos[] = {{9, -6}, {-8, 7}, {7, 5}, {-6, -7}, {5, 4}, {-3, -3}, {2, 1}};
-    if (!pl::iniciar_thread([] { animar(kPassos, 60ms); })) pl::parar("não consegui iniciar a thread do tremor");
+    static constexpr std::pair<int, int> kPassos[] = {{9, -6}, {-8, 7},  {7, 5}, {-6, -7},
+                                                      {5, 4},  {-3, -3}, {2, 1}};
+    if (!pl::iniciar_thread([] { animar(kPassos, 60ms); }))
+        pl::parar("não consegui iniciar a thread do tremor");
 }

@@ -63,7 +63,8 @@ void reagir_ao_evento(std::uint32_t evento, Hwnd w, std::int32_t objeto, std::in
         case ev::objeto_moveu:
             // O navegador manda estes avisos aos montes pelo conteúdo; só a
             // janela dele interessa.
-            if (do_navegador && objeto == pl::OBJETO_JANELA && filho == pl::FILHO_PROPRIO) acordar_localizador();
+            if (do_navegador && objeto == pl::OBJETO_JANELA && filho == pl::FILHO_PROPRIO)
+                acordar_localizador();
             return;
         case ev::objeto_escondido:
             if (objeto == pl::OBJETO_JANELA && w != 0 && w == PRESA_EM.load()) {
@@ -98,7 +99,8 @@ void observador_de_janelas() {
             if (processo != 0) {
                 bool todos = true;
                 for (std::size_t i = 0; i < kFaixas.size(); ++i) {
-                    ganchos[i] = pl::instalar_gancho(kFaixas[i].first, kFaixas[i].second, processo, reagir_ao_evento);
+                    ganchos[i] = pl::instalar_gancho(kFaixas[i].first, kFaixas[i].second, processo,
+                                                     reagir_ao_evento);
                     todos = todos && ganchos[i] != 0;
                 }
                 // Sem os quatro, nenhum: um jogo completo é tentado na volta seguinte.

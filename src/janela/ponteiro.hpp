@@ -9,7 +9,7 @@
 #include "plataforma/sincronia.hpp"
 
 struct EstadoDoPonteiro {
-    bool armado = false;  // um clique ou Enter visto, o fim ainda não avisado
+    bool armado = false;                         // um clique ou Enter visto, o fim ainda não avisado
     std::optional<plataforma::Instante> inicio;  // do episódio de ponteiro sumido
     Ponto posicao_no_inicio;
     bool avisado = false;

@@ -57,16 +57,15 @@ void posicionar_flutuando(Hwnd vidrel, const Alvo& e, ModoDePosicao modo) {
     const Hwnd nav = e.janela;
     if (DONO_ATUAL.exchange(nav) != nav) pl::definir_dono(vidrel, nav);
     const Hwnd acima = pl::vizinha(nav, pl::Vizinha::anterior);
-    std::uint32_t opcoes = modo == ModoDePosicao::de_outra_thread
-                               ? pl::swp::assincrono | pl::swp::sem_ativar
-                               : pl::swp::mostrar | pl::swp::sem_ativar;
+    std::uint32_t opcoes = modo == ModoDePosicao::de_outra_thread ? pl::swp::assincrono | pl::swp::sem_ativar
+                                                                  : pl::swp::mostrar | pl::swp::sem_ativar;
     Hwnd depois_de = acima;  // logo acima do navegador; sem ninguém acima, no topo
     if (acima == vidrel) {
         opcoes |= pl::swp::sem_ordem;
         depois_de = 0;
     }
-    pl::posicionar_janela(vidrel, depois_de, e.chat.esquerda, e.chat.topo,
-                          tamanho(e.chat.largura()), tamanho(e.chat.altura()), opcoes);
+    pl::posicionar_janela(vidrel, depois_de, e.chat.esquerda, e.chat.topo, tamanho(e.chat.largura()),
+                          tamanho(e.chat.altura()), opcoes);
 }
 
 void posicionar_presa(Hwnd vidrel, const Alvo& e, ModoDePosicao modo) {
@@ -93,8 +92,7 @@ bool prender(Hwnd vidrel, Hwnd nav) {
     std::lock_guard g(PRESA);
     if (PRESA_EM.load() != 0) return true;
     const std::uint32_t antigo = pl::estilo_da_janela(vidrel).value_or(0);
-    pl::definir_estilo(vidrel, (antigo & ~(pl::estilo::popup | pl::estilo::filha)) |
-                                   pl::estilo::filha);
+    pl::definir_estilo(vidrel, (antigo & ~(pl::estilo::popup | pl::estilo::filha)) | pl::estilo::filha);
     pl::definir_pai(vidrel, nav);  // uma recusa aparece na conferência abaixo
     if (pl::ancestral(vidrel, pl::Ancestral::pai) == nav) {
         ESTILO_SALVO = antigo;
@@ -221,11 +219,10 @@ void manter_posicao(Hwnd vidrel) {
     if (presa != 0) {
         const std::string motivo = motivo_para_soltar(presa);
         if (motivo.empty()) {
-            if (pl::janela_visivel(vidrel) &&
-                pl::vizinha(presa, pl::Vizinha::primeira_filha) != vidrel)
-                pl::posicionar_janela(vidrel, 0, 0, 0, 0, 0,
-                                      pl::swp::assincrono | pl::swp::sem_ativar |
-                                          pl::swp::sem_mover | pl::swp::sem_tamanho);
+            if (pl::janela_visivel(vidrel) && pl::vizinha(presa, pl::Vizinha::primeira_filha) != vidrel)
+                pl::posicionar_janela(
+                    vidrel, 0, 0, 0, 0, 0,
+                    pl::swp::assincrono | pl::swp::sem_ativar | pl::swp::sem_mover | pl::swp::sem_tamanho);
             return;
         }
         soltar_pelo_motivo(vidrel, motivo);

@@ -123,7 +123,7 @@ public:
                 }
                 afastar();
                 if (r == CanalDeForcas::Recebido::nada) break;  // volta a esperar
-                return;                                          // fechado ou parar
+                return;                                         // fechado ou parar
             }
         }
     }

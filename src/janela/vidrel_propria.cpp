@@ -43,8 +43,7 @@ std::string titulo_do_cartao(std::optional<Site> site, std::int64_t largura, std
 void pintar_cartao(plataforma::TelaDePintura& tela, std::optional<Site> site) {
     const Retangulo cliente = tela.cliente();
     tela.preencher(cliente, kRosa);
-    const Retangulo painel{cliente.esquerda + 3, cliente.topo + 3, cliente.direita - 3,
-                           cliente.base - 3};
+    const Retangulo painel{cliente.esquerda + 3, cliente.topo + 3, cliente.direita - 3, cliente.base - 3};
     tela.preencher(painel, kPainel);
     tela.usar_fonte({"Segoe UI", 20, 600});
     tela.fundo_transparente();
@@ -87,9 +86,8 @@ Hwnd criar_vidrel() {
     if (!plataforma::modulo_do_programa()) plataforma::parar("módulo");
     // Uma classe que não registrou só importa se a criação falhar.
     plataforma::registrar_classe(CLASSE_DA_VIDREL, procedimento_da_vidrel);
-    const Hwnd h = plataforma::criar_janela(ESTILO_EX_DA_VIDREL, CLASSE_DA_VIDREL,
-                                            TITULO_DA_VIDREL, plataforma::estilo::popup, 0, 0,
-                                            10, 10, 0);
+    const Hwnd h = plataforma::criar_janela(ESTILO_EX_DA_VIDREL, CLASSE_DA_VIDREL, TITULO_DA_VIDREL,
+                                            plataforma::estilo::popup, 0, 0, 10, 10, 0);
     if (h == 0) plataforma::parar("janela");
     plataforma::definir_alfa(h, 225);
     return h;

@@ -10,9 +10,7 @@ namespace {
 
 const char* logico(bool b) { return b ? "true" : "false"; }
 
-std::string ret_ou_nulo(const std::optional<Retangulo>& r) {
-    return r ? retangulo_json(*r) : "null";
-}
+std::string ret_ou_nulo(const std::optional<Retangulo>& r) { return r ? retangulo_json(*r) : "null"; }
 
 Retangulo relativo(const Retangulo& r, const Retangulo& chat) {
     return deslocar(r, -std::int64_t{chat.esquerda}, -std::int64_t{chat.topo});
@@ -59,6 +57,4 @@ std::string linha_de_estado(const std::optional<Alvo>& alvo) {
     return s;
 }
 
-std::string linha_de_tela_cheia(bool cheia) {
-    return std::string("{\"telaCheia\":") + logico(cheia) + "}";
-}
+std::string linha_de_tela_cheia(bool cheia) { return std::string("{\"telaCheia\":") + logico(cheia) + "}"; }

@@ -15,14 +15,14 @@ enum class Site { Twitch, Kick };
 const char* nome_do_site(Site s);
 
 struct Alvo {
-    std::vector<Retangulo> buracos;          // relativos ao canto do chat
-    std::optional<std::string> canal;        // minúsculo
-    Hwnd janela = 0;                         // janela de topo do navegador
-    Retangulo chat;                          // tela
-    std::optional<Retangulo> buraco_extra;   // o do cartão, recortado e relativo ao chat
-    std::optional<Retangulo> pagina;         // tela
-    std::optional<Retangulo> botao;          // tela
-    std::optional<Ponto> origem_cliente;     // tela
+    std::vector<Retangulo> buracos;         // relativos ao canto do chat
+    std::optional<std::string> canal;       // minúsculo
+    Hwnd janela = 0;                        // janela de topo do navegador
+    Retangulo chat;                         // tela
+    std::optional<Retangulo> buraco_extra;  // o do cartão, recortado e relativo ao chat
+    std::optional<Retangulo> pagina;        // tela
+    std::optional<Retangulo> botao;         // tela
+    std::optional<Ponto> origem_cliente;    // tela
     std::int32_t folga = 0;
     Site site = Site::Twitch;
     bool com7tv = false;

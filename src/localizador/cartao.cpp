@@ -52,7 +52,8 @@ std::chrono::milliseconds desde(pl::Instante t) {
 // Segundos com até três casas, sem zeros à direita ("0.25", "1.5", "2").
 std::string segundos(double s) {
     char buf[32];
-    const auto r = std::to_chars(buf, buf + sizeof buf, std::round(s * 1000) / 1000, std::chars_format::general);
+    const auto r = std::to_chars(buf, buf + sizeof buf, std::round(s * 1000) / 1000,
+                                 std::chars_format::general);
     return std::string(buf, r.ptr);
 }
 
@@ -107,8 +108,10 @@ std::optional<MedidaDoCartao> medir_cartao(const uia::Automacao& a, const uia::E
     if (const auto r = conteiner_do_cartao(a, *ultima))
         return MedidaDoCartao{*r, "contêiner do cartão, peça mais alta " + rotulo};
     if (confirmado)
-        return MedidaDoCartao{{C.esquerda, somar_saturado(topo, -16), C.direita, somar_saturado(base, 16)}, rotulo};
-    return MedidaDoCartao{{C.esquerda, somar_saturado(topo, -16), C.direita, C.base}, rotulo + ", só o esqueleto"};
+        return MedidaDoCartao{{C.esquerda, somar_saturado(topo, -16), C.direita, somar_saturado(base, 16)},
+                              rotulo};
+    return MedidaDoCartao{{C.esquerda, somar_saturado(topo, -16), C.direita, C.base},
+                          rotulo + ", só o esqueleto"};
 }
 
 void acompanhar_cartao(const uia::Automacao& a, const Retangulo& chat, Hwnd janela) {
@@ -184,7 +187,8 @@ void ArrastoDoCartao::passo(const uia::Automacao& a, Hwnd janela) {
     std::int64_t esquerda = std::int64_t{cursor->x} - pega_.x;
     std::int64_t topo = std::int64_t{cursor->y} - pega_.y;
     if (limites_) {
-        esquerda = std::max<std::int64_t>(limites_->esquerda, std::min<std::int64_t>(esquerda, limites_->direita - largura_));
+        esquerda = std::max<std::int64_t>(limites_->esquerda,
+                                          std::min<std::int64_t>(esquerda, limites_->direita - largura_));
         topo = std::max<std::int64_t>(limites_->topo, std::min<std::int64_t>(topo, limites_->base - altura_));
     }
     const std::int32_t l = somar_saturado(0, esquerda);
@@ -197,7 +201,8 @@ bool ArrastoDoCartao::soltou() {
     const bool havia = arrastando_;
     if (havia) {
         const double s = std::max(0.001, std::chrono::duration<double>(pl::agora() - inicio_).count());
-        registrar("cartão: arrasto de " + segundos(s) + " s, " + segundos(voltas_ / s) + " voltas por segundo");
+        registrar("cartão: arrasto de " + segundos(s) + " s, " + segundos(voltas_ / s) +
+                  " voltas por segundo");
     }
     decidido_ = false;
     arrastando_ = false;

@@ -32,8 +32,8 @@ bool tem_retangulo(const uia::Elemento& e) {
 uia::Resultado<LeituraDaPagina> ler_pagina_kick(const uia::Automacao& a, const JanelaDeLive& j) {
     if (PAGINA_KICK && PAGINA_KICK->janela == j.janela && PAGINA_KICK->titulo == j.titulo &&
         tem_retangulo(PAGINA_KICK->pagina)) {
-        auto pedido = a.pedido({Propriedade::papel, Propriedade::id, Propriedade::classe,
-                                Propriedade::nome, Propriedade::retangulo});
+        auto pedido = a.pedido({Propriedade::papel, Propriedade::id, Propriedade::classe, Propriedade::nome,
+                                Propriedade::retangulo});
         if (!pedido) return pedido.erro();
         auto c = a.contem(Propriedade::classe, "chatroom-resize");
         for (auto [p, exata, texto] : {std::tuple{Propriedade::papel, true, "textbox"},
@@ -174,8 +174,9 @@ uia::Resultado<LeituraChat> localizar_chat(const uia::Automacao& a, const Janela
             return dpi ? dpi / 96.0 : 1.0;
         }();
         const auto lembrado = memoria.cabecalhos.find(j.titulo);
-        const std::optional<std::int32_t> fixo =
-            lembrado == memoria.cabecalhos.end() ? std::nullopt : std::optional(lembrado->second);
+        const std::optional<std::int32_t> fixo = lembrado == memoria.cabecalhos.end()
+                                                     ? std::nullopt
+                                                     : std::optional(lembrado->second);
         const auto escolha = escolher_kick(candidatos, escala, fixo);
         // O painel do site: um título logo abaixo do separador, onde o chat estaria.
         for (std::size_t i = 0; i < candidatos.size(); ++i) {

@@ -184,7 +184,8 @@ std::vector<Retangulo> buscar_coberturas(const uia::Automacao& a, Hwnd janela, c
         const std::string id = e.id_em_cache().valor_ou({});
         const bool fora = e.fora_em_cache().valor_ou(false);
         if (contem(classe, "viewer-card-layer") || contem(classe, "chat-room__viewer-card")) continue;
-        if ((contem(classe, "community-highlight") || contem(classe, "ReactModal__Content")) && fora) continue;
+        if ((contem(classe, "community-highlight") || contem(classe, "ReactModal__Content")) && fora)
+            continue;
         if (contem(classe, "seventv-emote-menu-search-input")) {
             const auto menu = ancestral_que(*cru, e, [](const uia::Elemento& x) {
                 return contem(x.classe_atual().valor_ou({}), "seventv-emote-menu-wrap");
@@ -277,7 +278,8 @@ std::vector<Retangulo> sobreposicoes_na_coluna(const uia::Automacao& a, const ui
         const Retangulo i = intersecao(*r, C);
         const bool desce = item.profundidade < 12;
         if (i.largura() < 2 || i.altura() < 2) {
-            if ((r->largura() < 2 || r->altura() < 2) && desce) empilhar_filhos(item.e, item.profundidade + 1);
+            if ((r->largura() < 2 || r->altura() < 2) && desce)
+                empilhar_filhos(item.e, item.profundidade + 1);
             continue;
         }
         if (fracao_de(r->area(), area_do_chat, 6, 10, true) || i.largura() < 24 || i.altura() < 12) {
@@ -311,9 +313,9 @@ void uma_vez_por_execucao(std::atomic<bool>& logou, const std::string& linha) {
 bool dentro_da_lista(const uia::Automacao& a, const uia::Caminhante& cru, const uia::Elemento& e,
                      const uia::Elemento& lista) {
     if (a.mesmo_elemento(e, lista).valor_ou(false)) return true;
-    return ancestral_que(cru, e, [&](const uia::Elemento& x) {
-               return a.mesmo_elemento(x, lista).valor_ou(false);
-           }).has_value();
+    return ancestral_que(cru, e,
+                         [&](const uia::Elemento& x) { return a.mesmo_elemento(x, lista).valor_ou(false); })
+        .has_value();
 }
 
 std::string descrever_classes(const uia::Caminhante& cru, const uia::Elemento& e) {
@@ -343,16 +345,22 @@ bool cabecalho_livre(const uia::Automacao& a, Hwnd janela, const Retangulo& C, c
     if (!processo || e->processo_atual().valor_ou(0) != processo->processo) return false;
     auto cru = a.caminhante_cru();
     if (!cru) return true;
-    const bool num_aviso = ancestral_que(*cru, *e, [](const uia::Elemento& x) {
-                               const std::string c = x.classe_atual().valor_ou({});
-                               return contem(c, "onsite-notifications-toast") ||
-                                      contem(c, "onsite-notification-toast");
-                           }, 24).has_value();
+    const bool num_aviso = ancestral_que(
+                               *cru, *e,
+                               [](const uia::Elemento& x) {
+                                   const std::string c = x.classe_atual().valor_ou({});
+                                   return contem(c, "onsite-notifications-toast") ||
+                                          contem(c, "onsite-notification-toast");
+                               },
+                               24)
+                               .has_value();
     if (num_aviso) return true;
     const Retangulo R = e->retangulo_atual().valor_ou({});
     if (mesma_coluna(R, C)) return !tela_cheia(janela);
-    if (std::int64_t{R.esquerda} < std::int64_t{P.esquerda} - 2 || std::int64_t{R.topo} < std::int64_t{P.topo} - 2 ||
-        std::int64_t{R.direita} > std::int64_t{P.direita} + 2 || std::int64_t{R.base} > std::int64_t{P.base} + 2) {
+    if (std::int64_t{R.esquerda} < std::int64_t{P.esquerda} - 2 ||
+        std::int64_t{R.topo} < std::int64_t{P.topo} - 2 ||
+        std::int64_t{R.direita} > std::int64_t{P.direita} + 2 ||
+        std::int64_t{R.base} > std::int64_t{P.base} + 2) {
         uma_vez_por_execucao(LOGOU_FORA_DA_PAGINA, "acima do chat veio " + forma_de_depuracao(R) +
                                                        ", fora da página " + forma_de_depuracao(P) +
                                                        ": Vidrel mantida");
@@ -377,13 +385,13 @@ bool cabecalho_livre(const uia::Automacao& a, Hwnd janela, const Retangulo& C, c
     const Hwnd w = pl::ancestral(pl::janela_no_ponto(Q), pl::Ancestral::raiz);
     if (w != 0 && w != janela && pl::ancestral(w, pl::Ancestral::dono_raiz) == janela) {
         const auto rw = pl::retangulo_da_janela(w);
-        uma_vez_por_execucao(LOGOU_JANELA_DO_NAVEGADOR, "janela do navegador por cima do cabeçalho do chat " +
-                                                            (rw ? forma_de_depuracao(*rw) : std::string("?")) +
-                                                            ": Vidrel mantida");
+        uma_vez_por_execucao(LOGOU_JANELA_DO_NAVEGADOR,
+                             "janela do navegador por cima do cabeçalho do chat " +
+                                 (rw ? forma_de_depuracao(*rw) : std::string("?")) + ": Vidrel mantida");
         return true;
     }
-    const std::string linha =
-        "chat escondido por " + descrever_classes(*cru, *e) + ": " + forma_de_depuracao(R);
+    const std::string linha = "chat escondido por " + descrever_classes(*cru, *e) + ": " +
+                              forma_de_depuracao(R);
     const bool nova = ULTIMO_ESCONDIDO.com([&](std::string& ultima) {
         if (ultima == linha) return false;
         ultima = linha;

@@ -19,8 +19,8 @@ extern Protegido<std::optional<Retangulo>> RET_DA_CAIXA;
 extern Protegido<std::optional<Retangulo>> RET_DO_BOTAO;
 
 // A busca do que cobre o chat numa janela; zera a caixa e o botão antes.
-std::vector<Retangulo> buscar_coberturas(const uia::Automacao& a, Hwnd janela,
-                                         const std::string& titulo, Site site);
+std::vector<Retangulo> buscar_coberturas(const uia::Automacao& a, Hwnd janela, const std::string& titulo,
+                                         Site site);
 
 // O cartão flutuante do 7TV: um buraco para cada peça dele.
 std::vector<Retangulo> buscar_cartao_do_7tv(const uia::Automacao& a, Hwnd janela);
@@ -35,8 +35,8 @@ std::vector<Retangulo> juntar_vizinhos(std::vector<Retangulo> rs);
 
 // A faixa logo acima do chat ainda é do chat? Falso quando algo de fora cobre
 // o cabeçalho (o chat foi escondido).
-bool cabecalho_livre(const uia::Automacao& a, Hwnd janela, const Retangulo& chat,
-                     const Retangulo& pagina, const std::optional<uia::Elemento>& lista);
+bool cabecalho_livre(const uia::Automacao& a, Hwnd janela, const Retangulo& chat, const Retangulo& pagina,
+                     const std::optional<uia::Elemento>& lista);
 
 // A página começa menos de 20 pixels abaixo do topo da área cliente, fora da
 // tela cheia: foi lida sem o seu lugar na tela (uma barra do navegador desliza).

@@ -149,7 +149,8 @@ void Localizador::janela_andou(const JanelaDeLive& j) {
             if (a.pagina) a.pagina = deslocar(*a.pagina, dx, dy);
             if (a.botao) a.botao = deslocar(*a.botao, dx, dy);
             if (a.origem_cliente)
-                a.origem_cliente = Ponto{somar_saturado(a.origem_cliente->x, dx), somar_saturado(a.origem_cliente->y, dy)};
+                a.origem_cliente = Ponto{somar_saturado(a.origem_cliente->x, dx),
+                                         somar_saturado(a.origem_cliente->y, dy)};
             // O buraco do cartão é relativo ao chat: anda sozinho.
             publicar_estado(a);
         }
@@ -197,7 +198,8 @@ bool Localizador::busca_devida(const JanelaDeLive& j) {
         periodo = 5000ms;
     }
     devida = devida || passou > periodo;
-    if ((tela_cheia_mudou_ && agora - *tela_cheia_mudou_ < 1500ms) || (pagina_andou_ && agora - *pagina_andou_ < 2500ms))
+    if ((tela_cheia_mudou_ && agora - *tela_cheia_mudou_ < 1500ms) ||
+        (pagina_andou_ && agora - *pagina_andou_ < 2500ms))
         devida = devida || passou > 100ms;
     if (reuso_ && passou > 400ms) {
         devida = true;
@@ -237,14 +239,15 @@ void Localizador::publicar_leitura(const JanelaDeLive& j, const Releitura& r) {
         if (!sem_lugar_logado_ && agora - *sem_lugar_desde_ >= 500ms) {
             sem_lugar_logado_ = true;
             registrar("página lida sem o lugar na tela " + forma_de_depuracao(r.pagina) + " há " +
-                      ms_desde(*sem_lugar_desde_) + " ms (faixa do navegador?): Vidrel parada no último lugar");
+                      ms_desde(*sem_lugar_desde_) +
+                      " ms (faixa do navegador?): Vidrel parada no último lugar");
         }
         return;
     }
     if (sem_lugar_desde_) {
         if (sem_lugar_logado_)
-            registrar("página com o lugar de novo depois de " + ms_desde(*sem_lugar_desde_) + " ms: " +
-                      forma_de_depuracao(r.pagina));
+            registrar("página com o lugar de novo depois de " + ms_desde(*sem_lugar_desde_) +
+                      " ms: " + forma_de_depuracao(r.pagina));
         sem_lugar_desde_.reset();
         sem_lugar_logado_ = false;
     }
@@ -384,8 +387,8 @@ bool Localizador::reusar_lembrado(const JanelaDeLive& j) {
     relatar("lembrado|" + std::to_string(j.janela) + "|" + j.titulo,
             std::string(nome_do_site(lc.site)) + " em " + rotulo_da_aba(j.titulo) + ": chat lembrado em " +
                 ms_desde(agora) + " ms (" + std::to_string(lc.lidos) + " elementos lidos), canal " +
-                lc.canal.value_or("nenhum") + ", folga medida " + (lc.lista_7tv ? "a cada volta" : "só na busca") +
-                ". " + entre_aspas(j.titulo) + de_volta);
+                lc.canal.value_or("nenhum") + ", folga medida " +
+                (lc.lista_7tv ? "a cada volta" : "só na busca") + ". " + entre_aspas(j.titulo) + de_volta);
     reuso_ = agora;
     boa_ = BoaLeitura{j.janela, j.titulo, r, agora};
     falhas_seguidas_ = 0;
@@ -426,16 +429,17 @@ void Localizador::buscar(const JanelaDeLive& j) {
             if (atual_ && atual_->janela == j.janela && atual_->titulo == j.titulo && segurar(j)) return;
             relatar("sem leitura|" + r->motivo + "|" + estado_base,
                     rotulo + ": chat achado sem leitura (" + r->motivo + "), Vidrel fora; página " +
-                        forma_de_depuracao(r->pagina) + ", chat " + forma_de_depuracao(lida->ret_chat) + ". " +
-                        entre_aspas(j.titulo));
+                        forma_de_depuracao(r->pagina) + ", chat " + forma_de_depuracao(lida->ret_chat) +
+                        ". " + entre_aspas(j.titulo));
             atual_ = novo;
             if (mostrado_) retirar();
             return;
         }
-        relatar("achado|" + estado_base,
-                rotulo + ": chat achado em " + std::to_string(lida->ms) + " ms (" + std::to_string(lida->lidos) +
-                    " elementos lidos), canal " + lida->canal.value_or("nenhum") + ", folga medida " +
-                    (lida->lista_7tv ? "a cada volta" : "só na busca") + ". " + entre_aspas(j.titulo));
+        relatar("achado|" + estado_base, rotulo + ": chat achado em " + std::to_string(lida->ms) + " ms (" +
+                                             std::to_string(lida->lidos) + " elementos lidos), canal " +
+                                             lida->canal.value_or("nenhum") + ", folga medida " +
+                                             (lida->lista_7tv ? "a cada volta" : "só na busca") + ". " +
+                                             entre_aspas(j.titulo));
         atual_ = novo;
         motivo_logado_.clear();
         falhas_seguidas_ = 0;
@@ -458,14 +462,17 @@ void Localizador::buscar(const JanelaDeLive& j) {
         }
         const Releitura de_novo = reler_chat(a_, atual_->leitura);
         if (de_novo.estado == Releitura::Estado::ok &&
-            cabecalho_livre(a_, j.janela, de_novo.chat, de_novo.pagina, atual_->leitura.conteiner_de_mensagens))
+            cabecalho_livre(a_, j.janela, de_novo.chat, de_novo.pagina,
+                            atual_->leitura.conteiner_de_mensagens))
             return;
     }
     buscas_sem_chat_ = 0;
     if (lida && lida->painel_do_site)
-        relatar("painel|" + estado_base, rotulo + ": painel do site por cima do chat, Vidrel fora. " + entre_aspas(j.titulo));
+        relatar("painel|" + estado_base,
+                rotulo + ": painel do site por cima do chat, Vidrel fora. " + entre_aspas(j.titulo));
     else
-        relatar("sem chat|" + estado_base, rotulo + ": não achei o chat nesta página. " + entre_aspas(j.titulo));
+        relatar("sem chat|" + estado_base,
+                rotulo + ": não achei o chat nesta página. " + entre_aspas(j.titulo));
     atual_ = novo;
     if (mostrado_) retirar();
 }

@@ -147,8 +147,7 @@ uia::Resultado<uia::Condicao> condicao_do_modo(const uia::Automacao& a, ModoLeit
     const auto fim = modo == ModoLeitura::Twitch ? std::end(kTwitch) : std::end(kKick);
     for (auto l = linhas; l != fim; ++l) {
         const std::string texto = l->texto;
-        if (!juntar(l->exata ? a.igual(l->propriedade, texto) : a.contem(l->propriedade, texto)))
-            return c;
+        if (!juntar(l->exata ? a.igual(l->propriedade, texto) : a.contem(l->propriedade, texto))) return c;
     }
     return c;
 }
@@ -156,9 +155,8 @@ uia::Resultado<uia::Condicao> condicao_do_modo(const uia::Automacao& a, ModoLeit
 uia::Resultado<LeituraDaPagina> ler_pagina(const uia::Automacao& a, Hwnd janela, ModoLeitura modo) {
     auto raiz = a.elemento_da_janela(janela_da_pagina(janela));
     if (!raiz) return raiz.erro();
-    auto pedido = a.pedido({Propriedade::papel, Propriedade::id, Propriedade::classe,
-                            Propriedade::nome, Propriedade::retangulo, Propriedade::tipo,
-                            Propriedade::valor});
+    auto pedido = a.pedido({Propriedade::papel, Propriedade::id, Propriedade::classe, Propriedade::nome,
+                            Propriedade::retangulo, Propriedade::tipo, Propriedade::valor});
     if (!pedido) return pedido.erro();
     auto condicao = condicao_do_modo(a, modo);
     if (!condicao) return condicao.erro();

@@ -9,8 +9,8 @@
 namespace {
 
 bool eh_ascii_de_nome(char c, bool aceita_hifen) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-           c == '_' || (aceita_hifen && c == '-');
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
+           (aceita_hifen && c == '-');
 }
 
 std::string ascii_minusculo(std::string s) {
@@ -85,8 +85,8 @@ std::optional<std::string> canal_da_url(std::string_view endereco, Site site) {
     const std::string host = minusculas(resto.substr(0, fim_do_host));
     const std::string dominio = site == Site::Kick ? "kick.com" : "twitch.tv";
     const bool do_site = host == dominio || (host.size() > dominio.size() &&
-                                             host.compare(host.size() - dominio.size() - 1,
-                                                          std::string::npos, "." + dominio) == 0);
+                                             host.compare(host.size() - dominio.size() - 1, std::string::npos,
+                                                          "." + dominio) == 0);
     if (!do_site) return std::nullopt;
     if (fim_do_host == std::string_view::npos || resto[fim_do_host] != '/') return std::nullopt;
     resto.remove_prefix(fim_do_host + 1);
@@ -115,8 +115,7 @@ std::optional<std::string> canal_da_url(std::string_view endereco, Site site) {
 
 bool e_palavra_de_comunidade(std::string_view texto) {
     const std::string t = minusculas(aparar(texto));
-    return t == "community" || t == "comunidade" || t == "comunidad" || t == "communauté" ||
-           t == "comunità";
+    return t == "community" || t == "comunidade" || t == "comunidad" || t == "communauté" || t == "comunità";
 }
 
 std::string rotulo_da_aba(std::string_view titulo) {

@@ -46,8 +46,8 @@ int rodar_navegadores() {
         existem.erase(std::remove_if(existem.begin(), existem.end(),
                                      [](Hwnd h) { return !plataforma::existe_janela(h); }),
                       existem.end());
-        const std::string linha =
-            "{\"navegadores\":[" + juntar(navegadores) + "],\"existem\":[" + juntar(existem) + "]}";
+        const std::string linha = "{\"navegadores\":[" + juntar(navegadores) + "],\"existem\":[" +
+                                  juntar(existem) + "]}";
         if (linha != ultima) {
             if (!escrever_linha(linha)) return 0;
             ultima = linha;

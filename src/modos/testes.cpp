@@ -18,7 +18,8 @@ int rodar_pulso() {
     while (plataforma::ler_linha_da_entrada(linha)) {
         if (!linha.empty() && linha.back() == '\r') linha.pop_back();
         if (linha.rfind("pulsar ", 0) == 0) {
-            const auto n = ler_numero(std::string_view(linha).substr(7), std::numeric_limits<std::int32_t>::min(),
+            const auto n = ler_numero(std::string_view(linha).substr(7),
+                                      std::numeric_limits<std::int32_t>::min(),
                                       std::numeric_limits<std::int32_t>::max());
             if (n) pulsar_navegador(static_cast<std::int32_t>(std::clamp<std::int64_t>(*n, 1, 12)));
         }

@@ -19,9 +19,9 @@ struct InfoDoCursor {
     bool mostrando = true;  // CURSOR_SHOWING
 };
 
-std::optional<Ponto> posicao_do_cursor();           // GetCursorPos
-std::optional<InfoDoCursor> info_do_cursor();       // GetCursorInfo
-bool mover_cursor(Ponto p);                          // SetCursorPos
+std::optional<Ponto> posicao_do_cursor();      // GetCursorPos
+std::optional<InfoDoCursor> info_do_cursor();  // GetCursorInfo
+bool mover_cursor(Ponto p);                    // SetCursorPos
 // O bit alto de GetAsyncKeyState: a tecla está apertada agora.
 bool tecla_apertada(int codigo_virtual);
 // GetSystemMetrics(SM_CXSCREEN) e (SM_CYSCREEN): a tela principal.

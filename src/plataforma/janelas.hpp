@@ -24,10 +24,10 @@ constexpr std::uint32_t app = 0x8000;           // WM_APP
 
 // Estilos de janela (GWL_STYLE).
 namespace estilo {
-constexpr std::uint32_t popup = 0x80000000u;    // WS_POPUP
-constexpr std::uint32_t filha = 0x40000000u;    // WS_CHILD
+constexpr std::uint32_t popup = 0x80000000u;       // WS_POPUP
+constexpr std::uint32_t filha = 0x40000000u;       // WS_CHILD
 constexpr std::uint32_t minimizada = 0x20000000u;  // WS_MINIMIZE
-constexpr std::uint32_t visivel = 0x10000000u;  // WS_VISIBLE
+constexpr std::uint32_t visivel = 0x10000000u;     // WS_VISIBLE
 }  // namespace estilo
 
 // Estilos estendidos (GWL_EXSTYLE).
@@ -41,20 +41,20 @@ constexpr std::uint32_t sem_ativar = 0x08000000u;    // WS_EX_NOACTIVATE
 
 // Opções de SetWindowPos.
 namespace swp {
-constexpr std::uint32_t sem_tamanho = 0x0001;   // SWP_NOSIZE
-constexpr std::uint32_t sem_mover = 0x0002;     // SWP_NOMOVE
-constexpr std::uint32_t sem_ordem = 0x0004;     // SWP_NOZORDER
-constexpr std::uint32_t sem_ativar = 0x0010;    // SWP_NOACTIVATE
-constexpr std::uint32_t mostrar = 0x0040;       // SWP_SHOWWINDOW
-constexpr std::uint32_t esconder = 0x0080;      // SWP_HIDEWINDOW
-constexpr std::uint32_t assincrono = 0x4000;    // SWP_ASYNCWINDOWPOS
+constexpr std::uint32_t sem_tamanho = 0x0001;  // SWP_NOSIZE
+constexpr std::uint32_t sem_mover = 0x0002;    // SWP_NOMOVE
+constexpr std::uint32_t sem_ordem = 0x0004;    // SWP_NOZORDER
+constexpr std::uint32_t sem_ativar = 0x0010;   // SWP_NOACTIVATE
+constexpr std::uint32_t mostrar = 0x0040;      // SWP_SHOWWINDOW
+constexpr std::uint32_t esconder = 0x0080;     // SWP_HIDEWINDOW
+constexpr std::uint32_t assincrono = 0x4000;   // SWP_ASYNCWINDOWPOS
 }  // namespace swp
 
 // Comandos de ShowWindow.
 namespace sw {
-constexpr int esconder = 0;          // SW_HIDE
+constexpr int esconder = 0;            // SW_HIDE
 constexpr int mostrar_sem_ativar = 4;  // SW_SHOWNOACTIVATE
-constexpr int mostrar = 5;           // SW_SHOW
+constexpr int mostrar = 5;             // SW_SHOW
 }  // namespace sw
 
 // GetAncestor.
@@ -80,9 +80,8 @@ bool modulo_do_programa();
 // RegisterClassW com estilo 0, sem ícone nem fundo, seta padrão como cursor.
 bool registrar_classe(const std::string& nome, ProcedimentoDeJanela procedimento);
 // CreateWindowExW sem menu nem dados de criação; 0 quando falhou.
-Hwnd criar_janela(std::uint32_t estilo_estendido, const std::string& classe,
-                  const std::string& titulo, std::uint32_t estilo, int x, int y, int largura,
-                  int altura, Hwnd pai);
+Hwnd criar_janela(std::uint32_t estilo_estendido, const std::string& classe, const std::string& titulo,
+                  std::uint32_t estilo, int x, int y, int largura, int altura, Hwnd pai);
 // SetLayeredWindowAttributes com chave de cor 0, o alfa dado e LWA_ALPHA.
 bool definir_alfa(Hwnd janela, std::uint8_t alfa);
 
@@ -101,26 +100,26 @@ bool invalidar(Hwnd janela, bool apagar);
 
 // --- Consultas e movimentos ---------------------------------------------------
 
-bool existe_janela(Hwnd janela);          // IsWindow
-bool janela_visivel(Hwnd janela);         // IsWindowVisible
-bool janela_minimizada(Hwnd janela);      // IsIconic
-std::optional<Retangulo> retangulo_da_janela(Hwnd janela);   // GetWindowRect
-std::optional<Retangulo> retangulo_do_cliente(Hwnd janela);  // GetClientRect
+bool existe_janela(Hwnd janela);                               // IsWindow
+bool janela_visivel(Hwnd janela);                              // IsWindowVisible
+bool janela_minimizada(Hwnd janela);                           // IsIconic
+std::optional<Retangulo> retangulo_da_janela(Hwnd janela);     // GetWindowRect
+std::optional<Retangulo> retangulo_do_cliente(Hwnd janela);    // GetClientRect
 std::optional<Ponto> cliente_para_tela(Hwnd janela, Ponto p);  // ClientToScreen
 std::optional<Ponto> tela_para_cliente(Hwnd janela, Ponto p);  // ScreenToClient
-std::uint32_t dpi_da_janela(Hwnd janela);  // GetDpiForWindow; 0 na falha
+std::uint32_t dpi_da_janela(Hwnd janela);                      // GetDpiForWindow; 0 na falha
 // SetWindowPos; "depois_de" 0 é HWND_TOP.
 bool posicionar_janela(Hwnd janela, Hwnd depois_de, int x, int y, int largura, int altura,
                        std::uint32_t opcoes);
-std::optional<std::uint32_t> estilo_da_janela(Hwnd janela);         // GetWindowLongPtrW(GWL_STYLE)
-bool definir_estilo(Hwnd janela, std::uint32_t novo);               // SetWindowLongPtrW(GWL_STYLE)
-bool definir_dono(Hwnd janela, Hwnd dono);                          // SetWindowLongPtrW(GWLP_HWNDPARENT)
-bool definir_pai(Hwnd janela, Hwnd pai);                            // SetParent; 0 = nenhum
-Hwnd ancestral(Hwnd janela, Ancestral qual);                        // GetAncestor
-Hwnd vizinha(Hwnd janela, Vizinha qual);                            // GetWindow
-Hwnd janela_da_frente();                                            // GetForegroundWindow
-bool trazer_para_frente(Hwnd janela);                               // SetForegroundWindow
-Hwnd janela_no_ponto(Ponto p);                                      // WindowFromPoint
+std::optional<std::uint32_t> estilo_da_janela(Hwnd janela);  // GetWindowLongPtrW(GWL_STYLE)
+bool definir_estilo(Hwnd janela, std::uint32_t novo);        // SetWindowLongPtrW(GWL_STYLE)
+bool definir_dono(Hwnd janela, Hwnd dono);                   // SetWindowLongPtrW(GWLP_HWNDPARENT)
+bool definir_pai(Hwnd janela, Hwnd pai);                     // SetParent; 0 = nenhum
+Hwnd ancestral(Hwnd janela, Ancestral qual);                 // GetAncestor
+Hwnd vizinha(Hwnd janela, Vizinha qual);                     // GetWindow
+Hwnd janela_da_frente();                                     // GetForegroundWindow
+bool trazer_para_frente(Hwnd janela);                        // SetForegroundWindow
+Hwnd janela_no_ponto(Ponto p);                               // WindowFromPoint
 
 // Janelas de topo em ordem z (a de cima primeiro), como EnumWindows.
 std::vector<Hwnd> janelas_de_topo();
@@ -185,11 +184,10 @@ public:
     // CreateFontW (DEFAULT_CHARSET, CLEARTYPE_QUALITY) e SelectObject; a fonte
     // anterior volta e esta é apagada no fim da pintura.
     virtual void usar_fonte(const Fonte& f) = 0;
-    virtual void fundo_transparente() = 0;     // SetBkMode(TRANSPARENT)
-    virtual void cor_do_texto(Cor cor) = 0;    // SetTextColor
+    virtual void fundo_transparente() = 0;   // SetBkMode(TRANSPARENT)
+    virtual void cor_do_texto(Cor cor) = 0;  // SetTextColor
     // DrawTextW com o comprimento explícito; devolve a altura desenhada.
-    virtual int desenhar_texto(std::string_view utf8, const Retangulo& caixa,
-                               std::uint32_t formato) = 0;
+    virtual int desenhar_texto(std::string_view utf8, const Retangulo& caixa, std::uint32_t formato) = 0;
 };
 
 // BeginPaint, o corpo e EndPaint.

@@ -62,7 +62,7 @@ private:
 namespace simulada {
 class Relogio;
 struct Espera;
-}
+}  // namespace simulada
 
 class Trava {
 public:

@@ -176,8 +176,7 @@ public:
     // As variantes BuildCache.
     Resultado<std::optional<Elemento>> pai(const Elemento& e, const PedidoDeCache& p) const;
     Resultado<std::optional<Elemento>> ultimo_filho(const Elemento& e, const PedidoDeCache& p) const;
-    Resultado<std::optional<Elemento>> irmao_anterior(const Elemento& e,
-                                                      const PedidoDeCache& p) const;
+    Resultado<std::optional<Elemento>> irmao_anterior(const Elemento& e, const PedidoDeCache& p) const;
 };
 
 // O cliente de UI Automation de uma thread.
@@ -195,8 +194,7 @@ public:
 
     // CreateCacheRequest com as propriedades, na ordem dada; "cru" troca o
     // filtro da árvore pela visão crua (get_RawViewCondition).
-    Resultado<PedidoDeCache> pedido(std::initializer_list<Propriedade> propriedades,
-                                    bool cru = false) const;
+    Resultado<PedidoDeCache> pedido(std::initializer_list<Propriedade> propriedades, bool cru = false) const;
     Resultado<Condicao> verdadeira() const;  // CreateTrueCondition
     // CreatePropertyCondition: igualdade exata.
     Resultado<Condicao> igual(Propriedade p, const Valor& v) const;

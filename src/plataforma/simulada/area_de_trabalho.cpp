@@ -10,16 +10,16 @@ namespace {
 
 const std::map<std::string, std::int32_t>& tipos() {
     static const std::map<std::string, std::int32_t> t = {
-        {"Button", 50000},    {"Calendar", 50001}, {"CheckBox", 50002},  {"ComboBox", 50003},
-        {"Edit", 50004},      {"Hyperlink", 50005}, {"Image", 50006},    {"ListItem", 50007},
-        {"List", 50008},      {"Menu", 50009},     {"MenuBar", 50010},   {"MenuItem", 50011},
+        {"Button", 50000},      {"Calendar", 50001},    {"CheckBox", 50002},  {"ComboBox", 50003},
+        {"Edit", 50004},        {"Hyperlink", 50005},   {"Image", 50006},     {"ListItem", 50007},
+        {"List", 50008},        {"Menu", 50009},        {"MenuBar", 50010},   {"MenuItem", 50011},
         {"ProgressBar", 50012}, {"RadioButton", 50013}, {"ScrollBar", 50014}, {"Slider", 50015},
-        {"Spinner", 50016},   {"StatusBar", 50017}, {"Tab", 50018},      {"TabItem", 50019},
-        {"Text", 50020},      {"ToolBar", 50021},  {"ToolTip", 50022},   {"Tree", 50023},
-        {"TreeItem", 50024},  {"Custom", 50025},   {"Group", 50026},     {"Thumb", 50027},
-        {"DataGrid", 50028},  {"DataItem", 50029}, {"Document", 50030},  {"SplitButton", 50031},
-        {"Window", 50032},    {"Pane", 50033},     {"Header", 50034},    {"HeaderItem", 50035},
-        {"Table", 50036},     {"TitleBar", 50037}, {"Separator", 50038}, {"SemanticZoom", 50039},
+        {"Spinner", 50016},     {"StatusBar", 50017},   {"Tab", 50018},       {"TabItem", 50019},
+        {"Text", 50020},        {"ToolBar", 50021},     {"ToolTip", 50022},   {"Tree", 50023},
+        {"TreeItem", 50024},    {"Custom", 50025},      {"Group", 50026},     {"Thumb", 50027},
+        {"DataGrid", 50028},    {"DataItem", 50029},    {"Document", 50030},  {"SplitButton", 50031},
+        {"Window", 50032},      {"Pane", 50033},        {"Header", 50034},    {"HeaderItem", 50035},
+        {"Table", 50036},       {"TitleBar", 50037},    {"Separator", 50038}, {"SemanticZoom", 50039},
         {"AppBar", 50040},
     };
     return t;
@@ -159,8 +159,7 @@ std::uint32_t AreaDeTrabalho::dpi_de(Hwnd h) {
 }
 
 Retangulo AreaDeTrabalho::cliente_em_tela(const JanelaSim& j) {
-    return {somar_saturado(j.ret.esquerda, j.bordas.esquerda),
-            somar_saturado(j.ret.topo, j.bordas.topo),
+    return {somar_saturado(j.ret.esquerda, j.bordas.esquerda), somar_saturado(j.ret.topo, j.bordas.topo),
             somar_saturado(j.ret.direita, -std::int64_t{j.bordas.direita}),
             somar_saturado(j.ret.base, -std::int64_t{j.bordas.base})};
 }
@@ -169,8 +168,7 @@ Hwnd AreaDeTrabalho::janela_no_ponto(Ponto p) {
     // WindowFromPoint passa por janelas escondidas, minimizadas e pelas
     // transparentes ao clique (WS_EX_TRANSPARENT).
     auto acerta = [&](const JanelaSim& j) {
-        return j.visivel && !j.minimizada && !(j.estilo_ex & estilo_ex::transparente) &&
-               j.ret.contem(p);
+        return j.visivel && !j.minimizada && !(j.estilo_ex & estilo_ex::transparente) && j.ret.contem(p);
     };
     for (Hwnd h : ordem_z) {
         JanelaSim* j = achar(h);
@@ -209,8 +207,7 @@ void AreaDeTrabalho::inserir_no_topo(Hwnd h) {
     auto pos = irmas->begin();
     // Uma janela comum não passa à frente das que ficam sempre no topo.
     if (irmas == &ordem_z && !(achar(h)->estilo_ex & estilo_ex::topo)) {
-        while (pos != irmas->end() && achar(*pos) && (achar(*pos)->estilo_ex & estilo_ex::topo))
-            ++pos;
+        while (pos != irmas->end() && achar(*pos) && (achar(*pos)->estilo_ex & estilo_ex::topo)) ++pos;
     }
     irmas->insert(pos, h);
 }
@@ -227,8 +224,7 @@ void AreaDeTrabalho::colocar_depois_de(Hwnd h, Hwnd depois_de) {
     irmas->insert(std::find(irmas->begin(), irmas->end(), depois_de) + 1, h);
 }
 
-void AreaDeTrabalho::deslocar_elementos(std::vector<ElementoPtr>& arvore, std::int64_t dx,
-                                        std::int64_t dy) {
+void AreaDeTrabalho::deslocar_elementos(std::vector<ElementoPtr>& arvore, std::int64_t dx, std::int64_t dy) {
     for (ElementoPtr& e : arvore) {
         e->ret = deslocar(e->ret, dx, dy);
         deslocar_elementos(e->filhos, dx, dy);
@@ -240,8 +236,7 @@ void AreaDeTrabalho::mover(Hwnd h, const Retangulo& novo) {
     if (!j) return;
     const std::int64_t dx = std::int64_t{novo.esquerda} - j->ret.esquerda;
     const std::int64_t dy = std::int64_t{novo.topo} - j->ret.topo;
-    const bool mudou_tamanho =
-        novo.largura() != j->ret.largura() || novo.altura() != j->ret.altura();
+    const bool mudou_tamanho = novo.largura() != j->ret.largura() || novo.altura() != j->ret.altura();
     j->ret = novo;
     if (dx || dy || mudou_tamanho) avisar(evento::objeto_moveu, h, OBJETO_JANELA, FILHO_PROPRIO);
     if (dx || dy) {
@@ -300,8 +295,7 @@ void AreaDeTrabalho::mudar_pai(Hwnd h, Hwnd pai) {
         inserir_no_topo(h);
     }
     const Retangulo novo = deslocar(
-        {0, 0, static_cast<std::int32_t>(j->ret.largura()),
-         static_cast<std::int32_t>(j->ret.altura())},
+        {0, 0, static_cast<std::int32_t>(j->ret.largura()), static_cast<std::int32_t>(j->ret.altura())},
         std::int64_t{origem.x} + relativo.x, std::int64_t{origem.y} + relativo.y);
     mover(h, novo);
 }

@@ -19,8 +19,8 @@
 #include "comum/tipos.hpp"
 #include "plataforma/eventos.hpp"
 #include "plataforma/janelas.hpp"
-#include "plataforma/sincronia.hpp"
 #include "plataforma/simulada/rastro.hpp"
+#include "plataforma/sincronia.hpp"
 
 namespace plataforma::simulada {
 
@@ -79,8 +79,8 @@ struct JanelaSim {
     std::string titulo;
     std::uint32_t processo = 0;
     std::uint32_t thread = 0;
-    Retangulo ret;                  // retângulo da janela, tela
-    Retangulo bordas;               // margens da área cliente dentro de ret
+    Retangulo ret;     // retângulo da janela, tela
+    Retangulo bordas;  // margens da área cliente dentro de ret
     bool visivel = true;
     bool minimizada = false;
     std::optional<std::uint32_t> dpi;  // fixo pela cena; senão o do monitor
@@ -183,7 +183,7 @@ public:
     std::uintptr_t proximo_aviso = 1;
     Gancho proximo_gancho = 0x7000;
     bool lupa_iniciada = false;
-    ElementoPtr raiz_uia;                     // o elemento da área de trabalho
+    ElementoPtr raiz_uia;  // o elemento da área de trabalho
     int proximo_elemento = 1;
     Hwnd proxima_janela = 0x30000;
 
@@ -212,9 +212,8 @@ public:
     Hwnd janela_no_ponto(Ponto p);
 
     // --- Mudanças (com m tomada); cada uma aplica e registra no rastro ---
-    Hwnd nova_janela_propria(std::uint32_t estilo_ex, const std::string& classe,
-                             const std::string& titulo, std::uint32_t estilo,
-                             const Retangulo& ret, Hwnd pai);
+    Hwnd nova_janela_propria(std::uint32_t estilo_ex, const std::string& classe, const std::string& titulo,
+                             std::uint32_t estilo, const Retangulo& ret, Hwnd pai);
     void inserir_no_topo(Hwnd h);
     void colocar_depois_de(Hwnd h, Hwnd depois_de);
     // Move e redimensiona; filhas e elementos da página vão junto.

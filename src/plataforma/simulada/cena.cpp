@@ -9,8 +9,8 @@
 #include <utility>
 
 #include "comum/texto.hpp"
-#include "plataforma/sistema.hpp"
 #include "plataforma/simulada/console.hpp"
+#include "plataforma/sistema.hpp"
 
 namespace plataforma::simulada {
 
@@ -51,8 +51,7 @@ public:
     }
     std::int32_t inteiro32(const std::string& campo, std::int32_t padrao) {
         const std::int64_t v = inteiro(campo, padrao);
-        if (v < std::numeric_limits<std::int32_t>::min() ||
-            v > std::numeric_limits<std::int32_t>::max())
+        if (v < std::numeric_limits<std::int32_t>::min() || v > std::numeric_limits<std::int32_t>::max())
             erro_em(de(campo), "fora da faixa de 32 bits");
         return static_cast<std::int32_t>(v);
     }
@@ -97,8 +96,7 @@ public:
 
     void fim() const {
         for (auto it = j_.begin(); it != j_.end(); ++it)
-            if (!lidos_.count(it.key()))
-                erro("campo desconhecido \"" + it.key() + "\"");
+            if (!lidos_.count(it.key())) erro("campo desconhecido \"" + it.key() + "\"");
     }
 
     static std::int64_t como_inteiro(const Json& v, const std::string& caminho) {
@@ -114,8 +112,7 @@ public:
 
     static std::int32_t como_32(const Json& v, const std::string& caminho) {
         const std::int64_t x = como_inteiro(v, caminho);
-        if (x < std::numeric_limits<std::int32_t>::min() ||
-            x > std::numeric_limits<std::int32_t>::max())
+        if (x < std::numeric_limits<std::int32_t>::min() || x > std::numeric_limits<std::int32_t>::max())
             erro_em(caminho, "fora da faixa de 32 bits");
         return static_cast<std::int32_t>(x);
     }
@@ -143,8 +140,7 @@ void numerar(Json& j, int n) {
     if (j.is_object() && j.contains("repetir")) return;
     if (j.is_string()) {
         std::string s = j.get<std::string>();
-        for (std::size_t p; (p = s.find("{n}")) != std::string::npos;)
-            s.replace(p, 3, std::to_string(n));
+        for (std::size_t p; (p = s.find("{n}")) != std::string::npos;) s.replace(p, 3, std::to_string(n));
         j = s;
     } else if (j.is_object() || j.is_array()) {
         for (auto& filho : j) numerar(filho, n);
@@ -217,8 +213,8 @@ public:
             if (t.is_string()) {
                 const auto tipo = tipo_de_controle(t.get<std::string>());
                 if (!tipo)
-                    Leitor::erro_em(l.de("tipo"), "tipo de controle desconhecido \"" +
-                                                      t.get<std::string>() + "\"");
+                    Leitor::erro_em(l.de("tipo"),
+                                    "tipo de controle desconhecido \"" + t.get<std::string>() + "\"");
                 e->tipo = *tipo;
             } else {
                 e->tipo = l.inteiro32("tipo", 50026);
@@ -271,8 +267,7 @@ public:
                 else if (nome == "rolar")
                     e.rolavel = true;
                 else
-                    Leitor::erro_em(indice(l.de("padroes"), i),
-                                    "padrão desconhecido (invocar ou rolar)");
+                    Leitor::erro_em(indice(l.de("padroes"), i), "padrão desconhecido (invocar ou rolar)");
             }
         }
     }
@@ -346,8 +341,7 @@ public:
         if (l.tem("pagina")) {
             const Json& p = l.lista("pagina");
             std::vector<ElementoPtr> arvore;
-            for (std::size_t i = 0; i < p.size(); ++i)
-                elementos(p[i], indice(l.de("pagina"), i), arvore, {});
+            for (std::size_t i = 0; i < p.size(); ++i) elementos(p[i], indice(l.de("pagina"), i), arvore, {});
             for (const ElementoPtr& e : arvore) a_.definir_dona(e, h);
             a_.janelas[h].arvore = std::move(arvore);
         }
@@ -398,10 +392,9 @@ private:
 
 const std::set<std::string>& acoes_validas() {
     static const std::set<std::string> s = {
-        "mover",   "titulo",    "mostrar",  "esconder", "minimizar", "restaurar", "fechar",
-        "frente",  "abrir",     "elemento", "adicionar", "remover",  "cursor",    "tecla",
-        "entrada", "fim_da_entrada", "falhar", "curar", "dpi",       "fim",
-        "lentidao", "focar", "arquivo", "arrasto"};
+        "mover",  "titulo",   "mostrar",   "esconder", "minimizar", "restaurar", "fechar",  "frente",
+        "abrir",  "elemento", "adicionar", "remover",  "cursor",    "tecla",     "entrada", "fim_da_entrada",
+        "falhar", "curar",    "dpi",       "fim",      "lentidao",  "focar",     "arquivo", "arrasto"};
     return s;
 }
 
@@ -461,8 +454,7 @@ void validar_evento(const EventoDaCena& e, Rascunho& r, AreaDeTrabalho& rascunho
         const Json& j = l.bruto("janela");
         m.janela(j, l.de("janela"), 0, true);
         std::function<void(Hwnd)> juntar = [&](Hwnd h) {
-            if (r.janelas.count(h))
-                Leitor::erro_em(l.de("janela"), "handle repetido " + std::to_string(h));
+            if (r.janelas.count(h)) Leitor::erro_em(l.de("janela"), "handle repetido " + std::to_string(h));
             r.janelas.insert(h);
             guardar_chaves(rascunho.janelas[h].arvore);
             for (Hwnd f : rascunho.janelas[h].filhas) juntar(f);
@@ -506,7 +498,8 @@ void validar_evento(const EventoDaCena& e, Rascunho& r, AreaDeTrabalho& rascunho
     } else if (a == "arrasto") {
         janela_existente("janela");
         const std::string fase = l.texto("fase");
-        if (fase != "inicio" && fase != "fim") Leitor::erro_em(l.de("fase"), "esperava \"inicio\" ou \"fim\"");
+        if (fase != "inicio" && fase != "fim")
+            Leitor::erro_em(l.de("fase"), "esperava \"inicio\" ou \"fim\"");
     } else if (a == "arquivo") {
         l.texto("caminho");
         l.logico("existe", true);
@@ -564,8 +557,7 @@ Cena carregar_cena(const std::string& texto, AreaDeTrabalho& a) {
         if (l.tem("programa")) {
             Leitor p(l.bruto("programa"), l.de("programa"));
             a.processo_do_programa = p.natural32("processo", 4242);
-            a.processos[a.processo_do_programa].caminho =
-                p.texto("caminho", "C:\\Vornel\\localizador.exe");
+            a.processos[a.processo_do_programa].caminho = p.texto("caminho", "C:\\Vornel\\localizador.exe");
             p.fim();
         } else {
             a.processos[a.processo_do_programa].caminho = "C:\\Vornel\\localizador.exe";
@@ -606,13 +598,12 @@ Cena carregar_cena(const std::string& texto, AreaDeTrabalho& a) {
                 montador.janela(js[i], indice(l.de("janelas"), i), 0, false);
         }
         // As que ficam sempre no topo vêm antes das outras, na ordem do arquivo.
-        std::stable_partition(a.ordem_z.begin(), a.ordem_z.end(), [&](Hwnd h) {
-            return (a.janelas[h].estilo_ex & estilo_ex::topo) != 0;
-        });
+        std::stable_partition(a.ordem_z.begin(), a.ordem_z.end(),
+                              [&](Hwnd h) { return (a.janelas[h].estilo_ex & estilo_ex::topo) != 0; });
         for (auto& [h, j] : a.janelas) {
             if (j.dono && !a.existe(j.dono))
-                throw ErroDeCena("janela " + std::to_string(h) + ": dono " +
-                                 std::to_string(j.dono) + " não existe");
+                throw ErroDeCena("janela " + std::to_string(h) + ": dono " + std::to_string(j.dono) +
+                                 " não existe");
         }
         if (l.tem("frente")) {
             const Hwnd f = l.inteiro("frente");

@@ -72,14 +72,12 @@ bool registrar_classe(const std::string& nome, ProcedimentoDeJanela procedimento
     return ok;
 }
 
-Hwnd criar_janela(std::uint32_t estilo_estendido, const std::string& classe,
-                  const std::string& titulo, std::uint32_t estilo_, int x, int y, int largura,
-                  int altura, Hwnd pai) {
+Hwnd criar_janela(std::uint32_t estilo_estendido, const std::string& classe, const std::string& titulo,
+                  std::uint32_t estilo_, int x, int y, int largura, int altura, Hwnd pai) {
     const Hwnd h = com_area([&](AreaDeTrabalho& a) -> Hwnd {
         if (a.deve_falhar("CreateWindowExW")) return 0;
         return a.nova_janela_propria(estilo_estendido, classe, titulo, estilo_,
-                                     {x, y, somar_saturado(x, largura), somar_saturado(y, altura)},
-                                     pai);
+                                     {x, y, somar_saturado(x, largura), somar_saturado(y, altura)}, pai);
     });
     rastrear({{"efeito", "CreateWindowExW"},
               {"janela", h},
@@ -100,8 +98,7 @@ bool definir_alfa(Hwnd janela, std::uint8_t alfa) {
         j->alfa = alfa;
         return true;
     });
-    rastrear({{"efeito", "SetLayeredWindowAttributes"}, {"janela", janela}, {"alfa", alfa},
-              {"ok", ok}});
+    rastrear({{"efeito", "SetLayeredWindowAttributes"}, {"janela", janela}, {"alfa", alfa}, {"ok", ok}});
     return ok;
 }
 
@@ -154,7 +151,8 @@ void traduzir_e_despachar(const Mensagem& m) {
             a.avisos.erase(it);
             return p;
         });
-        if (aviso && aviso->chamada) aviso->chamada(aviso->evento, aviso->janela, aviso->objeto, aviso->filho);
+        if (aviso && aviso->chamada)
+            aviso->chamada(aviso->evento, aviso->janela, aviso->objeto, aviso->filho);
         return;
     }
     ProcedimentoDeJanela proc = com_area([&](AreaDeTrabalho& a) -> ProcedimentoDeJanela {
@@ -317,9 +315,9 @@ bool posicionar_janela(Hwnd janela, Hwnd depois_de, int x, int y, int largura, i
         resultado = a.achar(janela)->ret;
         return true;
     });
-    Json linha = {{"efeito", "SetWindowPos"}, {"janela", janela}, {"depois_de", depois_de},
-                  {"x", x},  {"y", y},  {"largura", largura},
-                  {"altura", altura}, {"opcoes", opcoes}, {"ok", ok}};
+    Json linha = {
+        {"efeito", "SetWindowPos"}, {"janela", janela}, {"depois_de", depois_de}, {"x", x},  {"y", y},
+        {"largura", largura},       {"altura", altura}, {"opcoes", opcoes},       {"ok", ok}};
     if (resultado) linha["ret"] = ret_json(*resultado);
     rastrear(std::move(linha));
     return ok;
@@ -345,8 +343,11 @@ bool definir_estilo(Hwnd janela, std::uint32_t novo) {
         a.mudar_visibilidade(janela, (novo & estilo::visivel) != 0);
         return true;
     });
-    rastrear({{"efeito", "SetWindowLongPtrW"}, {"janela", janela}, {"indice", "GWL_STYLE"},
-              {"valor", novo}, {"ok", ok}});
+    rastrear({{"efeito", "SetWindowLongPtrW"},
+              {"janela", janela},
+              {"indice", "GWL_STYLE"},
+              {"valor", novo},
+              {"ok", ok}});
     return ok;
 }
 
@@ -357,16 +358,18 @@ bool definir_dono(Hwnd janela, Hwnd dono) {
         j->dono = a.existe(dono) ? dono : 0;
         return true;
     });
-    rastrear({{"efeito", "SetWindowLongPtrW"}, {"janela", janela}, {"indice", "GWLP_HWNDPARENT"},
-              {"valor", dono}, {"ok", ok}});
+    rastrear({{"efeito", "SetWindowLongPtrW"},
+              {"janela", janela},
+              {"indice", "GWLP_HWNDPARENT"},
+              {"valor", dono},
+              {"ok", ok}});
     return ok;
 }
 
 bool definir_pai(Hwnd janela, Hwnd pai) {
     const bool ok = com_area([&](AreaDeTrabalho& a) {
         JanelaSim* j = a.achar(janela);
-        if (!j || (pai && !a.existe(pai)) || a.deve_falhar("SetParent", pai ? pai : janela))
-            return false;
+        if (!j || (pai && !a.existe(pai)) || a.deve_falhar("SetParent", pai ? pai : janela)) return false;
         a.mudar_pai(janela, pai);
         return true;
     });

@@ -28,9 +28,7 @@ public:
 
     Retangulo cliente() override { return registro_.cliente; }
 
-    void preencher(const Retangulo& r, Cor cor) override {
-        registro_.preenchimentos.emplace_back(r, cor);
-    }
+    void preencher(const Retangulo& r, Cor cor) override { registro_.preenchimentos.emplace_back(r, cor); }
 
     void usar_fonte(const Fonte& f) override { registro_.fonte = f; }
 
@@ -38,8 +36,7 @@ public:
 
     void cor_do_texto(Cor cor) override { cor_ = cor; }
 
-    int desenhar_texto(std::string_view utf8, const Retangulo& caixa,
-                       std::uint32_t formato) override {
+    int desenhar_texto(std::string_view utf8, const Retangulo& caixa, std::uint32_t formato) override {
         TextoPintado t;
         t.texto = std::string(utf8);
         t.caixa = caixa;
@@ -47,11 +44,9 @@ public:
         t.formato = formato;
         const Fonte fonte = registro_.fonte.value_or(Fonte{"System", 16, 400});
         const int largura = static_cast<int>(std::max<std::int64_t>(0, caixa.largura()));
-        t.linhas = simulada::quebrar_linhas(utf8, fonte, largura,
-                                            (formato & dt::quebrar_palavras) != 0);
+        t.linhas = simulada::quebrar_linhas(utf8, fonte, largura, (formato & dt::quebrar_palavras) != 0);
         for (const std::string& l : t.linhas)
-            t.largura_maior_linha =
-                std::max(t.largura_maior_linha, simulada::largura_do_texto(l, fonte));
+            t.largura_maior_linha = std::max(t.largura_maior_linha, simulada::largura_do_texto(l, fonte));
         t.altura = static_cast<int>(t.linhas.size()) * simulada::altura_da_linha(fonte);
         registro_.textos.push_back(t);
         return t.altura;

@@ -58,8 +58,7 @@ void Rastro::registrar(Json linha) {
     if (!arquivo_) return;
     // Textos de página podem trazer UTF-8 inválido; o rastro nunca derruba a
     // simulação por isso.
-    const std::string texto =
-        com_tempo.dump(-1, ' ', false, Json::error_handler_t::replace) + "\n";
+    const std::string texto = com_tempo.dump(-1, ' ', false, Json::error_handler_t::replace) + "\n";
     std::fwrite(texto.data(), 1, texto.size(), arquivo_);
 }
 

@@ -14,7 +14,7 @@
 namespace plataforma::simulada {
 // Ordem das chaves como escritas: o rastro é lido por gente.
 using Json = nlohmann::ordered_json;
-}
+}  // namespace plataforma::simulada
 
 namespace plataforma::simulada {
 

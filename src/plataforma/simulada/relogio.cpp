@@ -30,23 +30,20 @@ Relogio::Modo Relogio::modo() {
     return modo_;
 }
 
-Instante Relogio::instante(std::int64_t ns) const {
-    return Instante{std::chrono::nanoseconds{ns}};
-}
+Instante Relogio::instante(std::int64_t ns) const { return Instante{std::chrono::nanoseconds{ns}}; }
 
 Instante Relogio::agora() {
     Lock lk(m_);
     if (modo_ == Modo::Real) {
         const auto d = std::chrono::steady_clock::now() - inicio_parede_;
-        agora_ns_ = std::max<std::int64_t>(
-            agora_ns_, std::chrono::duration_cast<std::chrono::nanoseconds>(d).count());
+        agora_ns_ = std::max<std::int64_t>(agora_ns_,
+                                           std::chrono::duration_cast<std::chrono::nanoseconds>(d).count());
     }
     return instante(agora_ns_);
 }
 
 std::int64_t Relogio::agora_ms() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(agora().time_since_epoch())
-        .count();
+    return std::chrono::duration_cast<std::chrono::milliseconds>(agora().time_since_epoch()).count();
 }
 
 void Relogio::acordar(Espera& e, bool pelo_prazo) {
@@ -64,8 +61,7 @@ bool Relogio::avancar(Lock&) {
         if (!proxima || *e->prazo < *proxima->prazo) proxima = e;
     if (!proxima) return false;
     const std::int64_t alvo =
-        std::chrono::duration_cast<std::chrono::nanoseconds>(proxima->prazo->time_since_epoch())
-            .count();
+        std::chrono::duration_cast<std::chrono::nanoseconds>(proxima->prazo->time_since_epoch()).count();
     agora_ns_ = std::max(agora_ns_, alvo);
     const std::vector<Espera*> copia = com_prazo_;
     // Quem pediu para ir primeiro acorda sozinho; os outros do mesmo instante
@@ -89,9 +85,9 @@ void Relogio::bloquear(Lock& lk, Espera& e) {
                 const auto parede = inicio_parede_ + e.prazo->time_since_epoch();
                 if (cv_.wait_until(lk, parede) == std::cv_status::timeout && !e.acordada) {
                     agora_ns_ = std::max<std::int64_t>(
-                        agora_ns_, std::chrono::duration_cast<std::chrono::nanoseconds>(
-                                       e.prazo->time_since_epoch())
-                                       .count());
+                        agora_ns_,
+                        std::chrono::duration_cast<std::chrono::nanoseconds>(e.prazo->time_since_epoch())
+                            .count());
                     acordar(e, true);
                 }
             } else {

@@ -23,8 +23,8 @@ namespace plataforma::simulada {
 struct Espera {
     std::optional<Instante> prazo;
     bool acordada = false;
-    bool venceu = false;      // acordada pelo prazo, não por aviso
-    bool primeiro = false;    // no mesmo instante, acorda antes das outras
+    bool venceu = false;    // acordada pelo prazo, não por aviso
+    bool primeiro = false;  // no mesmo instante, acorda antes das outras
 };
 
 class Relogio {

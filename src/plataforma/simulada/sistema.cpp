@@ -3,9 +3,9 @@
 
 #include "plataforma/sistema.hpp"
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
-#include <atomic>
 #include <deque>
 #include <fstream>
 #include <sstream>
@@ -20,8 +20,8 @@
 
 namespace plataforma {
 
-using simulada::Relogio;
 using simulada::Rastro;
+using simulada::Relogio;
 
 namespace {
 
@@ -163,8 +163,8 @@ void iniciar_plataforma(int argc, char** argv) {
     }
     Relogio::global().reiniciar(modo);
     simulada::usar_entrada_da_cena(cena.entrada_da_cena);
-    Rastro::global().registrar({{"cena", nome},
-                                {"tempo", modo == Relogio::Modo::Virtual ? "virtual" : "real"}});
+    Rastro::global().registrar(
+        {{"cena", nome}, {"tempo", modo == Relogio::Modo::Virtual ? "virtual" : "real"}});
     if (!simulada::iniciar_linha_do_tempo(std::move(cena.linha_do_tempo)))
         erro_de_uso_da_simulacao("cena " + nome + ": não consegui iniciar a linha do tempo");
 }

@@ -12,11 +12,30 @@ namespace {
 // Largura de um caractere em frações da altura da fonte.
 double fator(char32_t c) {
     switch (c) {
-        case ' ': case 'i': case 'l': case 'j': case 't': case 'f': case 'r': case 'I':
-        case '.': case ',': case ':': case ';': case '\'': case '|': case '!': case '(':
-        case ')': case 0xB7:
+        case ' ':
+        case 'i':
+        case 'l':
+        case 'j':
+        case 't':
+        case 'f':
+        case 'r':
+        case 'I':
+        case '.':
+        case ',':
+        case ':':
+        case ';':
+        case '\'':
+        case '|':
+        case '!':
+        case '(':
+        case ')':
+        case 0xB7:
             return 0.28;
-        case 'm': case 'w': case 'M': case 'W': case '@':
+        case 'm':
+        case 'w':
+        case 'M':
+        case 'W':
+        case '@':
             return 0.82;
         default:
             break;
@@ -44,8 +63,8 @@ std::vector<std::string> quebrar_linhas(std::string_view s, const Fonte& f, int 
     // Parágrafos separados por "\n".
     while (true) {
         const std::size_t fim = s.find('\n', inicio);
-        std::string_view paragrafo =
-            s.substr(inicio, fim == std::string_view::npos ? std::string_view::npos : fim - inicio);
+        std::string_view paragrafo = s.substr(
+            inicio, fim == std::string_view::npos ? std::string_view::npos : fim - inicio);
         if (!paragrafo.empty() && paragrafo.back() == '\r') paragrafo.remove_suffix(1);
         if (!quebrar_palavras) {
             linhas.emplace_back(paragrafo);

@@ -67,10 +67,11 @@ Erro nulo() { return erro(ERRO_PONTEIRO_NULO); }
 // Uma ida ao navegador: conta, confere as falhas e a demora que a cena pediu.
 // Chamada com a trava da área tomada; devolve a demora em ms.
 // "janela" vale quando a chamada não é sobre um elemento (ElementFromHandle).
-std::optional<Erro> ida(AreaDeTrabalho& a, const std::string& chamada, const ElementoPtr& e,
-                        int& demora, Hwnd janela_da_chamada = 0) {
+std::optional<Erro> ida(AreaDeTrabalho& a, const std::string& chamada, const ElementoPtr& e, int& demora,
+                        Hwnd janela_da_chamada = 0) {
     ++a.chamadas_uia[chamada];
-    if (a.rastrear_uia) simulada::Rastro::global().registrar({{"uia", chamada}, {"chave", e ? e->chave : ""}});
+    if (a.rastrear_uia)
+        simulada::Rastro::global().registrar({{"uia", chamada}, {"chave", e ? e->chave : ""}});
     const Hwnd janela = e ? e->janela_dona : janela_da_chamada;
     const std::string chave = e ? e->chave : std::string();
     demora += a.lentidao(chamada, janela);
@@ -113,12 +114,18 @@ std::string texto_de(AreaDeTrabalho& a, const ElementoSim& e, Propriedade p) {
         return {};
     }
     switch (p) {
-        case Propriedade::papel: return e.papel;
-        case Propriedade::id: return e.id;
-        case Propriedade::classe: return e.classe;
-        case Propriedade::nome: return e.nome;
-        case Propriedade::valor: return e.valor.value_or("");
-        default: return {};
+        case Propriedade::papel:
+            return e.papel;
+        case Propriedade::id:
+            return e.id;
+        case Propriedade::classe:
+            return e.classe;
+        case Propriedade::nome:
+            return e.nome;
+        case Propriedade::valor:
+            return e.valor.value_or("");
+        default:
+            return {};
     }
 }
 
@@ -203,16 +210,16 @@ ElementoPtr pai_na_visao(AreaDeTrabalho& a, const ElementoPtr& e, bool cru) {
     return p;
 }
 
-void juntar(AreaDeTrabalho& a, const ElementoPtr& e, const CondicaoImpl& c, bool cru,
-            bool incluir_este, bool descer, std::vector<ElementoPtr>& saida, int profundidade) {
+void juntar(AreaDeTrabalho& a, const ElementoPtr& e, const CondicaoImpl& c, bool cru, bool incluir_este,
+            bool descer, std::vector<ElementoPtr>& saida, int profundidade) {
     if (profundidade > 512) return;  // uma cena com ciclo não derruba nada
     if (incluir_este && (cru || e->controle) && atende(a, *e, c)) saida.push_back(e);
     if (!descer) return;
     for (const ElementoPtr& f : a.filhos(e)) juntar(a, f, c, cru, true, true, saida, profundidade + 1);
 }
 
-std::vector<ElementoPtr> buscar(AreaDeTrabalho& a, const ElementoPtr& e, Escopo escopo,
-                                const CondicaoImpl& c, bool cru) {
+std::vector<ElementoPtr> buscar(AreaDeTrabalho& a, const ElementoPtr& e, Escopo escopo, const CondicaoImpl& c,
+                                bool cru) {
     std::vector<ElementoPtr> r;
     const bool este = escopo == Escopo::subarvore;
     if (este && (cru || e->controle) && atende(a, *e, c)) r.push_back(e);
@@ -229,15 +236,24 @@ std::vector<ElementoPtr> buscar(AreaDeTrabalho& a, const ElementoPtr& e, Escopo 
 
 const char* nome_do_getter(Propriedade p) {
     switch (p) {
-        case Propriedade::papel: return "get_CachedAriaRole";
-        case Propriedade::id: return "get_CachedAutomationId";
-        case Propriedade::classe: return "get_CachedClassName";
-        case Propriedade::nome: return "get_CachedName";
-        case Propriedade::retangulo: return "get_CachedBoundingRectangle";
-        case Propriedade::tipo: return "get_CachedControlType";
-        case Propriedade::janela_nativa: return "get_CachedNativeWindowHandle";
-        case Propriedade::fora: return "get_CachedIsOffscreen";
-        default: return "GetCachedPropertyValue";
+        case Propriedade::papel:
+            return "get_CachedAriaRole";
+        case Propriedade::id:
+            return "get_CachedAutomationId";
+        case Propriedade::classe:
+            return "get_CachedClassName";
+        case Propriedade::nome:
+            return "get_CachedName";
+        case Propriedade::retangulo:
+            return "get_CachedBoundingRectangle";
+        case Propriedade::tipo:
+            return "get_CachedControlType";
+        case Propriedade::janela_nativa:
+            return "get_CachedNativeWindowHandle";
+        case Propriedade::fora:
+            return "get_CachedIsOffscreen";
+        default:
+            return "GetCachedPropertyValue";
     }
 }
 
@@ -257,11 +273,8 @@ Resultado<T> foto_de(const Elemento& e, Propriedade p, T Foto::*campo) {
 }
 
 void rastrear_acao(const char* chamada, const ElementoPtr& no, bool ok) {
-    simulada::Rastro::global().registrar({{"efeito", chamada},
-                                          {"chave", no->chave},
-                                          {"classe", no->classe},
-                                          {"nome", no->nome},
-                                          {"ok", ok}});
+    simulada::Rastro::global().registrar(
+        {{"efeito", chamada}, {"chave", no->chave}, {"classe", no->classe}, {"nome", no->nome}, {"ok", ok}});
 }
 
 }  // namespace
@@ -314,8 +327,7 @@ Resultado<Elemento> Automacao::elemento_com_foco() const {
     });
 }
 
-Resultado<PedidoDeCache> Automacao::pedido(std::initializer_list<Propriedade> propriedades,
-                                           bool cru) const {
+Resultado<PedidoDeCache> Automacao::pedido(std::initializer_list<Propriedade> propriedades, bool cru) const {
     {
         AreaDeTrabalho& a = area();
         std::lock_guard g(a.m);
@@ -339,9 +351,7 @@ Resultado<Condicao> condicao(CondicaoImpl c, const char* chamada) {
 }
 }  // namespace
 
-Resultado<Condicao> Automacao::verdadeira() const {
-    return condicao({}, "CreateTrueCondition");
-}
+Resultado<Condicao> Automacao::verdadeira() const { return condicao({}, "CreateTrueCondition"); }
 
 namespace {
 Resultado<Condicao> de_propriedade(CondicaoImpl::Tipo tipo, Propriedade p, Valor v, const char* chamada) {
@@ -388,9 +398,8 @@ Resultado<Caminhante> Automacao::caminhante_controle() const {
 
 Resultado<bool> Automacao::mesmo_elemento(const Elemento& a, const Elemento& b) const {
     if (!a.impl || !b.impl) return nulo();
-    return chamar<bool>("CompareElements", a.impl->no, [&](AreaDeTrabalho&) -> Resultado<bool> {
-        return a.impl->no == b.impl->no;
-    });
+    return chamar<bool>("CompareElements", a.impl->no,
+                        [&](AreaDeTrabalho&) -> Resultado<bool> { return a.impl->no == b.impl->no; });
 }
 
 // --- Elemento --------------------------------------------------------------------
@@ -446,9 +455,7 @@ Resultado<std::int32_t> Elemento::tipo_em_cache() const {
 Resultado<Hwnd> Elemento::janela_nativa_em_cache() const {
     return foto_de(*this, Propriedade::janela_nativa, &Foto::janela_nativa);
 }
-Resultado<bool> Elemento::fora_em_cache() const {
-    return foto_de(*this, Propriedade::fora, &Foto::fora);
-}
+Resultado<bool> Elemento::fora_em_cache() const { return foto_de(*this, Propriedade::fora, &Foto::fora); }
 Resultado<std::optional<std::string>> Elemento::valor_em_cache() const {
     return foto_de(*this, Propriedade::valor, &Foto::valor);
 }
@@ -586,13 +593,12 @@ Resultado<std::optional<Elemento>> Caminhante::pai(const Elemento& e, const Pedi
     if (!p.impl) return nulo();
     return andar(*this, e, Passo::pai, p.impl.get(), "GetParentElementBuildCache");
 }
-Resultado<std::optional<Elemento>> Caminhante::ultimo_filho(const Elemento& e,
-                                                           const PedidoDeCache& p) const {
+Resultado<std::optional<Elemento>> Caminhante::ultimo_filho(const Elemento& e, const PedidoDeCache& p) const {
     if (!p.impl) return nulo();
     return andar(*this, e, Passo::ultimo, p.impl.get(), "GetLastChildElementBuildCache");
 }
 Resultado<std::optional<Elemento>> Caminhante::irmao_anterior(const Elemento& e,
-                                                             const PedidoDeCache& p) const {
+                                                              const PedidoDeCache& p) const {
     if (!p.impl) return nulo();
     return andar(*this, e, Passo::anterior, p.impl.get(), "GetPreviousSiblingElementBuildCache");
 }

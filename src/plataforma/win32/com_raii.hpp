@@ -3,8 +3,8 @@
 // interface contada por referência, um BSTR e um VARIANT. Pequenos e sem
 // dependência do WRL, que o MinGW não traz inteiro.
 
-#include <windows.h>
 #include <ole2.h>
+#include <windows.h>
 
 #include <utility>
 

@@ -10,11 +10,13 @@
 namespace plataforma {
 
 static_assert(evento::movimento_inicio == EVENT_SYSTEM_MOVESIZESTART &&
-              evento::movimento_fim == EVENT_SYSTEM_MOVESIZEEND && evento::objeto_criado == EVENT_OBJECT_CREATE &&
-              evento::objeto_mostrado == EVENT_OBJECT_SHOW && evento::objeto_escondido == EVENT_OBJECT_HIDE &&
+              evento::movimento_fim == EVENT_SYSTEM_MOVESIZEEND &&
+              evento::objeto_criado == EVENT_OBJECT_CREATE && evento::objeto_mostrado == EVENT_OBJECT_SHOW &&
+              evento::objeto_escondido == EVENT_OBJECT_HIDE &&
               evento::objeto_reordenado == EVENT_OBJECT_REORDER &&
               evento::objeto_moveu == EVENT_OBJECT_LOCATIONCHANGE &&
-              evento::objeto_renomeado == EVENT_OBJECT_NAMECHANGE && evento::objeto_ultimo == EVENT_OBJECT_END);
+              evento::objeto_renomeado == EVENT_OBJECT_NAMECHANGE &&
+              evento::objeto_ultimo == EVENT_OBJECT_END);
 static_assert(OBJETO_JANELA == OBJID_WINDOW && FILHO_PROPRIO == CHILDID_SELF);
 
 namespace {
@@ -78,7 +80,9 @@ void esperar_mensagens(std::chrono::milliseconds limite) {
 }
 
 bool lupa_iniciar() { return lupa().iniciar && lupa().transformar && lupa().encerrar && lupa().iniciar(); }
-bool lupa_transformar(float fator, int x, int y) { return lupa().transformar && lupa().transformar(fator, x, y); }
+bool lupa_transformar(float fator, int x, int y) {
+    return lupa().transformar && lupa().transformar(fator, x, y);
+}
 bool lupa_encerrar() { return lupa().encerrar && lupa().encerrar(); }
 
 }  // namespace plataforma

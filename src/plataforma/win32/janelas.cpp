@@ -13,8 +13,8 @@ namespace plataforma {
 
 static_assert(wm::pintar == WM_PAINT && wm::apagar_fundo == WM_ERASEBKGND &&
               wm::mover_mouse == WM_MOUSEMOVE && wm::app == WM_APP);
-static_assert(estilo::popup == WS_POPUP && estilo::filha == WS_CHILD &&
-              estilo::visivel == WS_VISIBLE && estilo::minimizada == WS_MINIMIZE);
+static_assert(estilo::popup == WS_POPUP && estilo::filha == WS_CHILD && estilo::visivel == WS_VISIBLE &&
+              estilo::minimizada == WS_MINIMIZE);
 static_assert(estilo_ex::transparente == WS_EX_TRANSPARENT && estilo_ex::ferramenta == WS_EX_TOOLWINDOW &&
               estilo_ex::camadas == WS_EX_LAYERED && estilo_ex::sem_ativar == WS_EX_NOACTIVATE &&
               estilo_ex::topo == WS_EX_TOPMOST);
@@ -61,8 +61,7 @@ LRESULT CALLBACK trampolim(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
 template <class F>
 F funcao_do_user32(const char* nome) {
     HMODULE user32 = GetModuleHandleW(L"user32.dll");
-    return user32 ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(user32, nome)))
-                  : nullptr;
+    return user32 ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(user32, nome))) : nullptr;
 }
 
 thread_local MSG g_ultima_mensagem{};
@@ -102,12 +101,11 @@ bool registrar_classe(const std::string& nome, ProcedimentoDeJanela procedimento
     return true;
 }
 
-Hwnd criar_janela(std::uint32_t estilo_estendido, const std::string& classe,
-                  const std::string& titulo, std::uint32_t estilo_, int x, int y, int largura,
-                  int altura, Hwnd pai) {
+Hwnd criar_janela(std::uint32_t estilo_estendido, const std::string& classe, const std::string& titulo,
+                  std::uint32_t estilo_, int x, int y, int largura, int altura, Hwnd pai) {
     return handle(CreateWindowExW(estilo_estendido, win32::largo(classe).c_str(),
-                                  win32::largo(titulo).c_str(), estilo_, x, y, largura, altura,
-                                  hwnd(pai), nullptr, GetModuleHandleW(nullptr), nullptr));
+                                  win32::largo(titulo).c_str(), estilo_, x, y, largura, altura, hwnd(pai),
+                                  nullptr, GetModuleHandleW(nullptr), nullptr));
 }
 
 bool definir_alfa(Hwnd janela, std::uint8_t alfa) {
@@ -212,8 +210,7 @@ bool definir_estilo(Hwnd janela, std::uint32_t novo) {
 
 bool definir_dono(Hwnd janela, Hwnd dono) {
     SetLastError(0);
-    const LONG_PTR antes = SetWindowLongPtrW(hwnd(janela), GWLP_HWNDPARENT,
-                                             static_cast<LONG_PTR>(dono));
+    const LONG_PTR antes = SetWindowLongPtrW(hwnd(janela), GWLP_HWNDPARENT, static_cast<LONG_PTR>(dono));
     return antes != 0 || GetLastError() == 0;
 }
 
@@ -226,9 +223,7 @@ Hwnd ancestral(Hwnd janela, Ancestral qual) {
     return handle(GetAncestor(hwnd(janela), static_cast<UINT>(qual)));
 }
 
-Hwnd vizinha(Hwnd janela, Vizinha qual) {
-    return handle(GetWindow(hwnd(janela), static_cast<UINT>(qual)));
-}
+Hwnd vizinha(Hwnd janela, Vizinha qual) { return handle(GetWindow(hwnd(janela), static_cast<UINT>(qual))); }
 
 Hwnd janela_da_frente() { return handle(GetForegroundWindow()); }
 

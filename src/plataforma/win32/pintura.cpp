@@ -32,9 +32,8 @@ public:
 
     void usar_fonte(const Fonte& f) override {
         HFONT nova = CreateFontW(f.altura, 0, 0, 0, f.peso, f.italico, f.sublinhado, f.riscado,
-                                 DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                 CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                                 win32::largo(f.nome).c_str());
+                                 DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
+                                 DEFAULT_PITCH | FF_DONTCARE, win32::largo(f.nome).c_str());
         HGDIOBJ antes = SelectObject(dc_, nova);
         if (fonte_) {
             DeleteObject(fonte_);
@@ -48,8 +47,7 @@ public:
 
     void cor_do_texto(Cor cor) override { SetTextColor(dc_, RGB(cor.r, cor.g, cor.b)); }
 
-    int desenhar_texto(std::string_view utf8, const Retangulo& caixa,
-                       std::uint32_t formato) override {
+    int desenhar_texto(std::string_view utf8, const Retangulo& caixa, std::uint32_t formato) override {
         const std::wstring texto = win32::largo(utf8);
         RECT rc = win32::rect(caixa);
         return DrawTextW(dc_, texto.c_str(), static_cast<int>(texto.size()), &rc, formato);

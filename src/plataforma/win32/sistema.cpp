@@ -24,8 +24,7 @@ namespace {
 // Um temporizador de alta resolução por thread (Windows 10 1803 em diante);
 // sem ele, o sleep comum.
 HANDLE temporizador_da_thread() {
-    thread_local HANDLE t = CreateWaitableTimerExW(nullptr, nullptr,
-                                                   CREATE_WAITABLE_TIMER_HIGH_RESOLUTION,
+    thread_local HANDLE t = CreateWaitableTimerExW(nullptr, nullptr, CREATE_WAITABLE_TIMER_HIGH_RESOLUTION,
                                                    TIMER_ALL_ACCESS);
     return t;
 }
@@ -95,8 +94,7 @@ std::vector<std::string> argumentos() {
 }
 
 bool escrever_saida(std::string_view bytes) {
-    return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size() &&
-           std::fflush(stdout) == 0;
+    return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size() && std::fflush(stdout) == 0;
 }
 
 void escrever_erro(std::string_view bytes) {

@@ -53,8 +53,7 @@ static_assert(static_cast<PROPERTYID>(Propriedade::retangulo) == UIA_BoundingRec
               static_cast<PROPERTYID>(Propriedade::nome) == UIA_NamePropertyId &&
               static_cast<PROPERTYID>(Propriedade::id) == UIA_AutomationIdPropertyId &&
               static_cast<PROPERTYID>(Propriedade::classe) == UIA_ClassNamePropertyId &&
-              static_cast<PROPERTYID>(Propriedade::janela_nativa) ==
-                  UIA_NativeWindowHandlePropertyId &&
+              static_cast<PROPERTYID>(Propriedade::janela_nativa) == UIA_NativeWindowHandlePropertyId &&
               static_cast<PROPERTYID>(Propriedade::fora) == UIA_IsOffscreenPropertyId &&
               static_cast<PROPERTYID>(Propriedade::valor) == UIA_ValueValuePropertyId &&
               static_cast<PROPERTYID>(Propriedade::papel) == UIA_AriaRolePropertyId);
@@ -99,8 +98,7 @@ Erro erro_de(HRESULT hr) {
     if (GetErrorInfo(0, info.receber()) == S_OK && info) {
         Bstr descricao;
         // As mensagens do sistema terminam em "\r\n".
-        if (SUCCEEDED(info->GetDescription(descricao.receber())))
-            erro.descricao = aparar(utf8(descricao));
+        if (SUCCEEDED(info->GetDescription(descricao.receber()))) erro.descricao = aparar(utf8(descricao));
     }
     return erro;
 }
@@ -120,18 +118,10 @@ Elemento embrulhar(ComPtr<IUIAutomationElement> p) {
 }
 
 // Nulo quando o objeto do programa está vazio (construído por padrão).
-IUIAutomationElement* interface_de(const Elemento& e) {
-    return e.impl ? e.impl->e.get() : nullptr;
-}
-IUIAutomationCondition* interface_de(const Condicao& c) {
-    return c.impl ? c.impl->c.get() : nullptr;
-}
-IUIAutomationCacheRequest* interface_de(const PedidoDeCache& p) {
-    return p.impl ? p.impl->p.get() : nullptr;
-}
-IUIAutomationTreeWalker* interface_de(const Caminhante& c) {
-    return c.impl ? c.impl->w.get() : nullptr;
-}
+IUIAutomationElement* interface_de(const Elemento& e) { return e.impl ? e.impl->e.get() : nullptr; }
+IUIAutomationCondition* interface_de(const Condicao& c) { return c.impl ? c.impl->c.get() : nullptr; }
+IUIAutomationCacheRequest* interface_de(const PedidoDeCache& p) { return p.impl ? p.impl->p.get() : nullptr; }
+IUIAutomationTreeWalker* interface_de(const Caminhante& c) { return c.impl ? c.impl->w.get() : nullptr; }
 IUIAutomation* interface_de(const Automacao& a) { return a.impl ? a.impl->a.get() : nullptr; }
 
 Resultado<Elemento> elemento_ou_erro(HRESULT hr, ComPtr<IUIAutomationElement> p) {
@@ -193,8 +183,7 @@ Resultado<bool> ler_booleano(const Elemento& el, Metodo metodo) {
 
 // GetCurrentPatternAs e a chamada do padrão; sem o padrão (nulo) é "ausente".
 template <class Interface, class Metodo>
-Resultado<Padrao> usar_padrao(const Elemento& el, PATTERNID padrao, const IID& iid,
-                              Metodo metodo) {
+Resultado<Padrao> usar_padrao(const Elemento& el, PATTERNID padrao, const IID& iid, Metodo metodo) {
     IUIAutomationElement* e = interface_de(el);
     if (!e) return nulo();
     // Recebido por um void* de verdade, para não converter Interface** em void**.
@@ -209,8 +198,7 @@ Resultado<Padrao> usar_padrao(const Elemento& el, PATTERNID padrao, const IID& i
 }
 
 template <class Metodo>
-Resultado<std::optional<Elemento>> navegar(const Caminhante& c, const Elemento& el,
-                                           Metodo metodo) {
+Resultado<std::optional<Elemento>> navegar(const Caminhante& c, const Elemento& el, Metodo metodo) {
     IUIAutomationTreeWalker* w = interface_de(c);
     IUIAutomationElement* e = interface_de(el);
     if (!w || !e) return nulo();
@@ -220,8 +208,8 @@ Resultado<std::optional<Elemento>> navegar(const Caminhante& c, const Elemento& 
 }
 
 template <class Metodo>
-Resultado<std::optional<Elemento>> navegar(const Caminhante& c, const Elemento& el,
-                                           const PedidoDeCache& p, Metodo metodo) {
+Resultado<std::optional<Elemento>> navegar(const Caminhante& c, const Elemento& el, const PedidoDeCache& p,
+                                           Metodo metodo) {
     IUIAutomationTreeWalker* w = interface_de(c);
     IUIAutomationElement* e = interface_de(el);
     IUIAutomationCacheRequest* pedido = interface_de(p);
@@ -255,8 +243,8 @@ HRESULT preencher_valor(Variante& v, const Valor& valor) {
     return S_OK;
 }
 
-Resultado<Condicao> condicao_de_texto(const Automacao& automacao, Propriedade p,
-                                      const std::string& texto, PropertyConditionFlags flags) {
+Resultado<Condicao> condicao_de_texto(const Automacao& automacao, Propriedade p, const std::string& texto,
+                                      PropertyConditionFlags flags) {
     IUIAutomation* a = interface_de(automacao);
     if (!a) return nulo();
     Variante v;
@@ -296,8 +284,7 @@ Resultado<std::vector<Elemento>> Elemento::achar_todos(Escopo escopo, const Cond
     return achados;
 }
 
-Resultado<std::optional<Elemento>> Elemento::achar_primeiro(Escopo escopo,
-                                                            const Condicao& c) const {
+Resultado<std::optional<Elemento>> Elemento::achar_primeiro(Escopo escopo, const Condicao& c) const {
     IUIAutomationElement* e = interface_de(*this);
     IUIAutomationCondition* condicao = interface_de(c);
     if (!e || !condicao) return nulo();
@@ -405,9 +392,8 @@ Resultado<Padrao> Elemento::invocar() const {
 }
 
 Resultado<Padrao> Elemento::rolar_para_a_vista() const {
-    return usar_padrao<IUIAutomationScrollItemPattern>(
-        *this, UIA_ScrollItemPatternId, kIidScrollItemPattern,
-        &IUIAutomationScrollItemPattern::ScrollIntoView);
+    return usar_padrao<IUIAutomationScrollItemPattern>(*this, UIA_ScrollItemPatternId, kIidScrollItemPattern,
+                                                       &IUIAutomationScrollItemPattern::ScrollIntoView);
 }
 
 Feito Elemento::focar() const {
@@ -440,13 +426,11 @@ Resultado<std::optional<Elemento>> Caminhante::irmao_anterior(const Elemento& e)
     return navegar(*this, e, &IUIAutomationTreeWalker::GetPreviousSiblingElement);
 }
 
-Resultado<std::optional<Elemento>> Caminhante::pai(const Elemento& e,
-                                                   const PedidoDeCache& p) const {
+Resultado<std::optional<Elemento>> Caminhante::pai(const Elemento& e, const PedidoDeCache& p) const {
     return navegar(*this, e, p, &IUIAutomationTreeWalker::GetParentElementBuildCache);
 }
 
-Resultado<std::optional<Elemento>> Caminhante::ultimo_filho(const Elemento& e,
-                                                            const PedidoDeCache& p) const {
+Resultado<std::optional<Elemento>> Caminhante::ultimo_filho(const Elemento& e, const PedidoDeCache& p) const {
     return navegar(*this, e, p, &IUIAutomationTreeWalker::GetLastChildElementBuildCache);
 }
 
@@ -463,24 +447,22 @@ Resultado<Automacao> Automacao::criar() {
     if (hr_com != S_OK && hr_com != S_FALSE) return erro_de(hr_com);
 
     void* bruto = nullptr;
-    HRESULT hr = CoCreateInstance(kClsidCUIAutomation8, nullptr, CLSCTX_INPROC_SERVER,
-                                  kIidIUIAutomation, &bruto);
+    HRESULT hr = CoCreateInstance(kClsidCUIAutomation8, nullptr, CLSCTX_INPROC_SERVER, kIidIUIAutomation,
+                                  &bruto);
     // O CUIAutomation8 só existe do Windows 8 em diante.
     if (hr == REGDB_E_CLASSNOTREG) {
         bruto = nullptr;
-        hr = CoCreateInstance(kClsidCUIAutomation, nullptr, CLSCTX_INPROC_SERVER,
-                              kIidIUIAutomation, &bruto);
+        hr = CoCreateInstance(kClsidCUIAutomation, nullptr, CLSCTX_INPROC_SERVER, kIidIUIAutomation, &bruto);
     }
-    ComPtr<IUIAutomation> cliente =
-        ComPtr<IUIAutomation>::adotar(static_cast<IUIAutomation*>(bruto));
+    ComPtr<IUIAutomation> cliente = ComPtr<IUIAutomation>::adotar(static_cast<IUIAutomation*>(bruto));
     if (auto erro = conferir(hr, cliente)) return *erro;
 
     // As esperas limitam quanto um navegador travado segura a thread; sem o
     // IUIAutomation2 (Windows 7) ficam as do sistema.
     void* bruto2 = nullptr;
     const HRESULT hr2 = cliente->QueryInterface(kIidIUIAutomation2, &bruto2);
-    const ComPtr<IUIAutomation2> cliente2 =
-        ComPtr<IUIAutomation2>::adotar(static_cast<IUIAutomation2*>(bruto2));
+    const ComPtr<IUIAutomation2> cliente2 = ComPtr<IUIAutomation2>::adotar(
+        static_cast<IUIAutomation2*>(bruto2));
     if (SUCCEEDED(hr2) && cliente2) {
         const HRESULT hr_conexao = cliente2->put_ConnectionTimeout(kEsperaDeConexaoMs);
         const HRESULT hr_transacao = cliente2->put_TransactionTimeout(kEsperaDeTransacaoMs);
@@ -495,8 +477,7 @@ Resultado<Elemento> Automacao::elemento_da_janela(Hwnd janela) const {
     IUIAutomation* a = interface_de(*this);
     if (!a) return nulo();
     ComPtr<IUIAutomationElement> e;
-    const HRESULT hr =
-        a->ElementFromHandle(static_cast<UIA_HWND>(win32::hwnd(janela)), e.receber());
+    const HRESULT hr = a->ElementFromHandle(static_cast<UIA_HWND>(win32::hwnd(janela)), e.receber());
     return elemento_ou_erro(hr, std::move(e));
 }
 
@@ -517,8 +498,7 @@ Resultado<Elemento> Automacao::elemento_com_foco() const {
     return elemento_ou_erro(hr, std::move(e));
 }
 
-Resultado<PedidoDeCache> Automacao::pedido(std::initializer_list<Propriedade> propriedades,
-                                           bool cru) const {
+Resultado<PedidoDeCache> Automacao::pedido(std::initializer_list<Propriedade> propriedades, bool cru) const {
     IUIAutomation* a = interface_de(*this);
     if (!a) return nulo();
     ComPtr<IUIAutomationCacheRequest> p;
