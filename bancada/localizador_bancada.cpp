@@ -13,13 +13,14 @@
 #include <string>
 #include <utility>
 
-#include "comum/globais.hpp"
+#include "apoio/cena_no_processo.hpp"
+#include "estado/processo.hpp"
 #include "janela/posicionamento.hpp"
-#include "localizador/alvo.hpp"
+#include "estado/alvo.hpp"
 #include "localizador/chat.hpp"
 #include "localizador/localizador.hpp"
 #include "localizador/pagina.hpp"
-#include "modos/reinicio.hpp"
+#include "estado/processo.hpp"
 #include "plataforma/simulada/area_de_trabalho.hpp"
 #include "plataforma/simulada/cena.hpp"
 #include "plataforma/simulada/console.hpp"
@@ -30,27 +31,9 @@ using namespace plataforma::simulada;
 
 namespace {
 
-std::string ler_cena(const std::string& nome) {
-    std::ifstream f(std::string(CENAS_DIR) + "/" + nome, std::ios::binary);
-    std::ostringstream ss;
-    ss << f.rdbuf();
-    return ss.str();
-}
-
-// A mesma montagem dos testes dentro do processo, mas no modo hospedado: a
-// janela 100 das cenas faz o papel da janela do app.
-void preparar(const std::string& cena) {
-    AreaDeTrabalho& a = AreaDeTrabalho::global();
-    {
-        std::lock_guard g(a.m);
-        carregar_cena(ler_cena(cena), a);
-    }
-    Relogio::global().reiniciar(Relogio::Modo::Virtual);
-    console_so_no_rastro(true);
-    reiniciar_estado_do_processo();
-    JANELA = 100;
-    JANELA_EXTERNA = true;
-}
+// A montagem dos testes dentro do processo, no modo hospedado: a janela 100
+// das cenas faz o papel da janela do app.
+void preparar(const std::string& cena) { carregar_cena_no_processo(ler_cena_de_exemplo(cena), true); }
 
 std::map<std::string, int> tirar_chamadas() {
     AreaDeTrabalho& a = AreaDeTrabalho::global();
@@ -106,7 +89,6 @@ void BM_BuscaInteira(benchmark::State& state, const char* cena) {
         state.PauseTiming();
         l.reset();
         ALVO_PUBLICADO.guardar(std::nullopt);
-        esquecer_pagina_kick();
         state.ResumeTiming();
         l.emplace(criar_automacao());
         l->volta();

@@ -1,4 +1,4 @@
-#include "partida.hpp"
+#include "modos/partida.hpp"
 #include "plataforma/sistema.hpp"
 
 int main(int argc, char** argv) {

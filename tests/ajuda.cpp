@@ -1,5 +1,7 @@
 #include "ajuda.hpp"
 
+#include "apoio/cena_no_processo.hpp"
+
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -13,12 +15,12 @@
 #include <sstream>
 #include <thread>
 
-#include "comum/globais.hpp"
+#include "estado/processo.hpp"
 #include "janela/posicionamento.hpp"
-#include "localizador/alvo.hpp"
+#include "estado/alvo.hpp"
 #include "localizador/chat.hpp"
 #include "localizador/pagina.hpp"
-#include "modos/reinicio.hpp"
+#include "estado/processo.hpp"
 #include "plataforma/simulada/area_de_trabalho.hpp"
 #include "plataforma/simulada/cena.hpp"
 #include "plataforma/simulada/console.hpp"
@@ -181,16 +183,9 @@ std::string cena_minima(int fim_ms, const std::string& extra) {
 }
 
 void ComAreaSimulada::carregar(const std::string& cena) {
-    AreaDeTrabalho& a = AreaDeTrabalho::global();
-    {
-        std::lock_guard g(a.m);
-        carregar_cena(cena, a);
-    }
-    Relogio::global().reiniciar(Relogio::Modo::Virtual);
+    carregar_cena_no_processo(cena);
     Rastro::global().guardar_na_memoria(true);
     Rastro::global().esquecer();
-    console_so_no_rastro(true);
-    reiniciar_estado_do_processo();
 }
 
 std::vector<Json> ComAreaSimulada::rastro(const std::string& efeito) const {

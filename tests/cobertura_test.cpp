@@ -33,9 +33,12 @@ std::string pagina(const std::string& extra, const std::string& caixa = R"(
 class Cobertura : public ComAreaSimulada {
 protected:
     std::vector<Retangulo> buscar() {
-        return buscar_coberturas(a, 2001, "x - Twitch - Google Chrome", Site::Twitch);
+        ultima = buscar_coberturas(a, 2001, "x - Twitch - Google Chrome", Site::Twitch, memoria);
+        return ultima.buracos;
     }
     uia::Automacao a = criar_automacao();
+    MemoriaDoChat memoria;
+    Coberturas ultima;
 };
 
 }  // namespace
@@ -43,16 +46,16 @@ protected:
 TEST_F(Cobertura, SemNadaPorCimaSoACaixaEOBotao) {
     carregar(pagina(""));
     EXPECT_TRUE(buscar().empty());
-    EXPECT_EQ(RET_DA_CAIXA.copiar(), (Retangulo{670, 705, 990, 745}));
+    EXPECT_EQ(ultima.caixa, (Retangulo{670, 705, 990, 745}));
     // O quadrado de 24 px; o de 60 × 38 não é quadrado.
-    EXPECT_EQ(RET_DO_BOTAO.copiar(), (Retangulo{950, 712, 974, 736}));
+    EXPECT_EQ(ultima.botao, (Retangulo{950, 712, 974, 736}));
 }
 
 TEST_F(Cobertura, SemCaixaNaoHaBotao) {
     carregar(pagina("", ""));
     buscar();
-    EXPECT_FALSE(RET_DA_CAIXA.copiar());
-    EXPECT_FALSE(RET_DO_BOTAO.copiar());
+    EXPECT_FALSE(ultima.caixa);
+    EXPECT_FALSE(ultima.botao);
 }
 
 TEST_F(Cobertura, DicaDeUmPixelViraAUniaoDosFilhosCom8DeFolga) {

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <limits>
 
-#include "escolha.hpp"
+#include "localizador/escolha.hpp"
 
 namespace {
 Candidato c(std::string papel, std::string classe, Retangulo r, std::string nome = "", std::string id = "") {

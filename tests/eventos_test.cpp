@@ -22,7 +22,7 @@ std::vector<std::pair<std::int64_t, std::string>> com(const Execucao& e, const s
 
 std::vector<Json> escondidas(const Execucao& e) {
     std::vector<Json> r;
-    for (const Json& j : e.no_rastro("efeito", "ShowWindow"))
+    for (const Json& j : e.no_rastro("efeito", "ShowWindowAsync"))
         if (j["janela"] == 100 && j["comando"] == 0) r.push_back(j);
     return r;
 }

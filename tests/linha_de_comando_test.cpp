@@ -6,23 +6,24 @@
 #include <limits>
 
 #include "ajuda.hpp"
-#include "linha_de_comando.hpp"
+#include "comum/texto.hpp"
+#include "modos/linha_de_comando.hpp"
 #include "modos/modos.hpp"
 
 TEST(LerHandle, AceitaDecimalComSinalOpcional) {
-    EXPECT_EQ(ler_handle("0"), 0);
-    EXPECT_EQ(ler_handle("65552"), 65552);
-    EXPECT_EQ(ler_handle("+42"), 42);
-    EXPECT_EQ(ler_handle("-42"), -42);
-    EXPECT_EQ(ler_handle("007"), 7);
-    EXPECT_EQ(ler_handle("9223372036854775807"), std::numeric_limits<std::int64_t>::max());
-    EXPECT_EQ(ler_handle("-9223372036854775808"), std::numeric_limits<std::int64_t>::min());
+    EXPECT_EQ(ler_inteiro("0"), 0);
+    EXPECT_EQ(ler_inteiro("65552"), 65552);
+    EXPECT_EQ(ler_inteiro("+42"), 42);
+    EXPECT_EQ(ler_inteiro("-42"), -42);
+    EXPECT_EQ(ler_inteiro("007"), 7);
+    EXPECT_EQ(ler_inteiro("9223372036854775807"), std::numeric_limits<std::int64_t>::max());
+    EXPECT_EQ(ler_inteiro("-9223372036854775808"), std::numeric_limits<std::int64_t>::min());
 }
 
 TEST(LerHandle, RecusaVazioSinalSozinhoLetrasEEstouro) {
     for (const char* ruim : {"", "+", "-", "+-1", "-+1", "++1", "12a", "1 2", " 12", "12 ", "0x10", "1e3",
                              "9223372036854775808", "-9223372036854775809", "99999999999999999999", "１２"})
-        EXPECT_FALSE(ler_handle(ruim).has_value()) << "\"" << ruim << "\"";
+        EXPECT_FALSE(ler_inteiro(ruim).has_value()) << "\"" << ruim << "\"";
 }
 
 namespace {

@@ -4,7 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "ajuda.hpp"
-#include "comum/globais.hpp"
+#include "estado/consultas.hpp"
+#include "estado/processo.hpp"
 #include "localizador/pagina.hpp"
 #include "plataforma/simulada/area_de_trabalho.hpp"
 

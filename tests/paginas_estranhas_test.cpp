@@ -105,7 +105,7 @@ TEST_P(PaginaEstranha, NadaCai) {
     ASSERT_TRUE(l.ok());
     const Releitura r = reler_chat(a, *l);
     const Retangulo chat = r.estado == Releitura::Estado::ok ? r.chat : l->ret_chat;
-    const auto coberturas = buscar_coberturas(a, 2001, j->titulo, j->site);
+    const auto coberturas = buscar_coberturas(a, 2001, j->titulo, j->site, memoria).buracos;
     juntar_vizinhos(coberturas);
     if (l->chat && l->chat->conteiner && l->conteiner_de_mensagens)
         sobreposicoes_na_coluna(a, *l->chat->conteiner, *l->conteiner_de_mensagens, chat);

@@ -4,9 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "ajuda.hpp"
-#include "comum/globais.hpp"
+#include "estado/processo.hpp"
 #include "janela/ponteiro.hpp"
-#include "localizador/espera.hpp"
+#include "estado/espera.hpp"
 #include "plataforma/simulada/cena.hpp"
 #include "plataforma/sistema.hpp"
 

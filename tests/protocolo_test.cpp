@@ -4,10 +4,10 @@
 #include <gtest/gtest.h>
 
 #include "ajuda.hpp"
-#include "comum/globais.hpp"
+#include "estado/processo.hpp"
 #include "janela/posicionamento.hpp"
-#include "localizador/alvo.hpp"
-#include "localizador/saida.hpp"
+#include "estado/alvo.hpp"
+#include "estado/saida.hpp"
 #include "plataforma/janelas.hpp"
 
 TEST(EscaparJson, AspasBarraEControles) {

@@ -4,7 +4,7 @@
 
 #include "comum/minusculas.hpp"
 #include "localizador/retangulos.hpp"
-#include "localizador/titulos.hpp"
+#include "estado/titulos.hpp"
 
 TEST(Minusculas, SegueOUnicodeNaoSoOAscii) {
     EXPECT_EQ(minusculas("COMUNITÀ"), "comunità");

@@ -71,7 +71,7 @@ TEST(Tremor, LupaRecusadaDizUmaVez) {
         {"em": 3000, "acao": "fim"})",
                                     R"(, "falhas": [{"chamada": "MagInitialize"}])");
     int linhas = 0;
-    for (const std::string& l : e.linhas_do_erro()) linhas += l == "lupa: o Windows recusou (MagInitialize)";
+    for (const std::string& l : e.linhas_do_erro()) linhas += l == "lupa: o Windows recusou (MagInitialize: HRESULT 0x80004005)";
     EXPECT_EQ(linhas, 1);
     EXPECT_TRUE(transformacoes(e).empty());
 }

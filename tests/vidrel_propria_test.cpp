@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "ajuda.hpp"
-#include "comum/globais.hpp"
+#include "estado/processo.hpp"
 #include "janela/posicionamento.hpp"
 #include "janela/vidrel_propria.hpp"
 #include "plataforma/janelas.hpp"

@@ -14,8 +14,11 @@
 #include <thread>
 #include <vector>
 
-#include "comum/globais.hpp"
-#include "localizador/alvo.hpp"
+#include "apoio/cena_no_processo.hpp"
+#include "estado/processo.hpp"
+#include "janela/eventos_do_navegador.hpp"
+#include "janela/ponteiro.hpp"
+#include "estado/alvo.hpp"
 #include "localizador/localizador.hpp"
 #include "plataforma/simulada/area_de_trabalho.hpp"
 #include "plataforma/simulada/cena.hpp"
@@ -46,24 +49,16 @@ bool esperar_que(F condicao, std::chrono::milliseconds limite) {
 
 // Uma vez por processo: a cena, o relógio de parede e o localizador rodando.
 bool preparar() {
-    std::ifstream f(std::string(CENAS_DIR) + "/twitch_chrome.json");
-    std::ostringstream ss;
-    ss << f.rdbuf();
+    carregar_cena_no_processo(ler_cena_de_exemplo("twitch_chrome.json"), true, Relogio::Modo::Real);
     AreaDeTrabalho& a = AreaDeTrabalho::global();
-    {
-        std::lock_guard g(a.m);
-        carregar_cena(ss.str(), a);
-    }
-    Relogio::global().reiniciar(Relogio::Modo::Real);
-    console_so_no_rastro(true);
     Rastro::global().observar([](const Json& j) {
         if (j.value("efeito", "") == "SetWindowPos" && j.value("janela", 0) == 100) {
             POSTA_EM = agora_ns();
             ++POSICOES;
         }
     });
-    JANELA = 100;
-    JANELA_EXTERNA = true;
+    plataforma::iniciar_thread(observador_do_ponteiro);
+    plataforma::iniciar_thread(observador_de_janelas);
     plataforma::iniciar_thread([] { rodar_localizador(); });
     // O alvo publicado e os quatro ganchos no processo do navegador.
     return esperar_que([] { return ALVO_PUBLICADO.copiar().has_value(); }, std::chrono::seconds(5)) &&

@@ -1,22 +1,13 @@
 #pragma once
-// Os comandos que o app manda pela entrada padrão: o leitor faz na hora os
-// que só ligam um efeito ou mudam um ajuste e enfileira o resto; o executor
-// pega a fila inteira e faz só o comando real mais novo.
+// As linhas de comando que o app manda pela entrada padrão, lidas como
+// funções puras: o lote que o executor faz, os campos de uma mensagem e o
+// código de um emote.
 
-#include <deque>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include "plataforma/sincronia.hpp"
-
-struct FilaDeComandos {
-    plataforma::Trava trava;
-    plataforma::Sinal sinal;
-    std::deque<std::string> linhas;
-    bool entrada_encerrada = false;
-};
 
 struct ComandoDeMensagem {
     std::string verbo;
@@ -24,6 +15,8 @@ struct ComandoDeMensagem {
     std::string nome;
     std::string texto;
 };
+
+bool comeca_com(std::string_view s, std::string_view prefixo);
 
 // A linha que o executor faz de um lote: a mais nova que não é "preparar ";
 // se todas forem, a mais nova.
@@ -35,8 +28,3 @@ std::optional<ComandoDeMensagem> ler_comando_de_mensagem(std::string_view verbo,
 // O código de um "emote": aparado; recusado quando vazio, com mais de 100
 // caracteres, com brancos ou caracteres de controle.
 std::optional<std::string> ler_codigo_de_emote(std::string_view resto);
-// Um inteiro com sinal opcional depois de aparar os brancos.
-std::optional<std::int64_t> ler_numero(std::string_view texto, std::int64_t minimo, std::int64_t maximo);
-
-// A thread do executor (que inicia a do leitor). Hospedado.
-void executor_de_comandos();

@@ -3,6 +3,8 @@
 #include "comum/minusculas.hpp"
 
 #include <algorithm>
+#include <charconv>
+#include <cstdio>
 
 namespace {
 constexpr char32_t kSubstituto = 0xFFFD;
@@ -209,4 +211,30 @@ bool tem_palavra(std::string_view lista, std::string_view palavra) {
         pos = fim;
     }
     return false;
+}
+
+std::string texto_de_hresult(std::uint32_t hresult) {
+    char hex[24];
+    std::snprintf(hex, sizeof hex, "HRESULT 0x%08X", static_cast<unsigned>(hresult));
+    return hex;
+}
+
+std::optional<std::int64_t> ler_inteiro(std::string_view t) {
+    // Um sinal só: depois de um "+" não pode vir um "-".
+    const bool mais = !t.empty() && t.front() == '+';
+    if (mais) t.remove_prefix(1);
+    const std::string_view digitos = !mais && !t.empty() && t.front() == '-' ? t.substr(1) : t;
+    if (digitos.empty() ||
+        !std::all_of(digitos.begin(), digitos.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return std::nullopt;
+    std::int64_t v = 0;
+    const auto [fim, erro] = std::from_chars(t.data(), t.data() + t.size(), v);
+    if (erro != std::errc{} || fim != t.data() + t.size()) return std::nullopt;
+    return v;
+}
+
+std::optional<std::int64_t> ler_numero(std::string_view texto, std::int64_t minimo, std::int64_t maximo) {
+    const auto n = ler_inteiro(aparar(texto));
+    if (!n || *n < minimo || *n > maximo) return std::nullopt;
+    return n;
 }

@@ -35,6 +35,9 @@ std::string aparar(std::string_view s);
 // a forma de comparar nomes e textos de mensagens.
 std::string normalizar(std::string_view s);
 
+// O texto entre aspas, como está (os títulos nas linhas de log).
+inline std::string entre_aspas(std::string_view s) { return "\"" + std::string(s) + "\""; }
+
 // "parte" aparece em "texto" (maiúsculas e minúsculas contam).
 inline bool contem(std::string_view texto, std::string_view parte) {
     return texto.find(parte) != std::string_view::npos;
@@ -42,6 +45,19 @@ inline bool contem(std::string_view texto, std::string_view parte) {
 // Uma das palavras de "lista" (separadas por brancos ASCII) é exatamente
 // "palavra": as classes de um elemento da página.
 bool tem_palavra(std::string_view lista, std::string_view palavra);
+
+// "HRESULT 0x80070005": a forma de um erro do Windows nos logs.
+std::string texto_de_hresult(std::uint32_t hresult);
+// O HRESULT de um código do GetLastError (HRESULT_FROM_WIN32); 0 continua 0.
+constexpr std::uint32_t hresult_do_win32(std::uint32_t codigo) {
+    return codigo == 0 || (codigo & 0x80000000u) ? codigo : (codigo & 0xFFFFu) | 0x80070000u;
+}
+
+// Um inteiro com um "+" ou "-" opcional e um ou mais dígitos ASCII, nada mais,
+// dentro de 64 bits com sinal (os handles da linha de comando).
+std::optional<std::int64_t> ler_inteiro(std::string_view texto);
+// O mesmo depois de aparar os brancos, dentro de [minimo, maximo].
+std::optional<std::int64_t> ler_numero(std::string_view texto, std::int64_t minimo, std::int64_t maximo);
 
 // Um caminho de arquivo dado em UTF-8 (no Windows o caminho é largo).
 inline std::filesystem::path caminho_utf8(std::string_view utf8) {

@@ -1,6 +1,7 @@
 #include "comum/tipos.hpp"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 std::int32_t somar_saturado(std::int32_t a, std::int64_t b) {
@@ -37,4 +38,18 @@ Retangulo intersecao(const Retangulo& a, const Retangulo& b) {
 std::string retangulo_json(const Retangulo& r) {
     return "[" + std::to_string(r.esquerda) + "," + std::to_string(r.topo) + "," + std::to_string(r.direita) +
            "," + std::to_string(r.base) + "]";
+}
+
+Retangulo relativo_ao_chat(const Retangulo& r, const Retangulo& chat) {
+    return deslocar(r, -std::int64_t{chat.esquerda}, -std::int64_t{chat.topo});
+}
+
+std::int32_t arredondar(double x) {
+    if (std::isnan(x)) return 0;
+    const double r = std::round(x);
+    if (r >= static_cast<double>(std::numeric_limits<std::int32_t>::max()))
+        return std::numeric_limits<std::int32_t>::max();
+    if (r <= static_cast<double>(std::numeric_limits<std::int32_t>::min()))
+        return std::numeric_limits<std::int32_t>::min();
+    return static_cast<std::int32_t>(r);
 }

@@ -37,8 +37,18 @@ struct Retangulo {
 // Desloca somando em 64 bits e saturando em 32: um deslocamento vindo de uma
 // janela arrastada para longe não pode dar a volta.
 std::int32_t somar_saturado(std::int32_t a, std::int64_t b);
+inline std::int32_t saturar(std::int64_t v) { return somar_saturado(0, v); }
 Retangulo deslocar(const Retangulo& r, std::int64_t dx, std::int64_t dy);
 Retangulo intersecao(const Retangulo& a, const Retangulo& b);
+
+// Relativo ao canto de cima à esquerda do chat (os buracos, a página).
+Retangulo relativo_ao_chat(const Retangulo& r, const Retangulo& chat);
+
+// Arredondado para o inteiro mais próximo (metade para longe do zero); NaN vira
+// 0 e o que passa dos 32 bits satura.
+std::int32_t arredondar(double x);
+// Uma medida de "n" pixels a 96 DPI na escala da janela (DPI / 96).
+inline std::int32_t na_escala(double n, double escala) { return arredondar(n * escala); }
 
 // "a" é mais que num/den de "b" (ou pelo menos, com "ou_igual"), sem estourar.
 bool fracao_de(std::int64_t a, std::int64_t b, int num, int den, bool ou_igual);

@@ -3,14 +3,13 @@
 #include <chrono>
 #include <utility>
 
-#include "comum/globais.hpp"
+#include "estado/processo.hpp"
 #include "plataforma/janelas.hpp"
 #include "plataforma/sistema.hpp"
 
 namespace pl = plataforma;
 using namespace std::chrono_literals;
 
-std::atomic<bool> ANIMACAO_OCUPADA{false};
 
 namespace {
 

@@ -5,7 +5,6 @@
 #include <atomic>
 #include <cstdint>
 
-extern std::atomic<bool> ANIMACAO_OCUPADA;
 
 // Pulo de "n" pixels (já limitado a 1..12) numa thread própria.
 void pulsar_navegador(std::int32_t n);

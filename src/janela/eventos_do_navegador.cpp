@@ -3,13 +3,12 @@
 #include <array>
 #include <chrono>
 
-#include "comum/globais.hpp"
-#include "comum/log.hpp"
+#include "estado/espera.hpp"
+#include "estado/log.hpp"
+#include "estado/processo.hpp"
+#include "estado/saida.hpp"
+#include "estado/titulos.hpp"
 #include "janela/posicionamento.hpp"
-#include "localizador/espera.hpp"
-#include "localizador/localizador.hpp"
-#include "localizador/saida.hpp"
-#include "localizador/titulos.hpp"
 #include "plataforma/eventos.hpp"
 #include "plataforma/janelas.hpp"
 
@@ -25,20 +24,25 @@ constexpr std::array<std::pair<std::uint32_t, std::uint32_t>, 4> kFaixas = {{
     {ev::movimento_inicio, ev::movimento_fim},
 }};
 
+// A janela do app é de outro processo: esconder sem esperar por ele, senão
+// um app ocupado pararia esta thread.
 void esconder_a_vidrel() {
-    if (const Hwnd v = JANELA.load(); v != 0) pl::mostrar_janela(v, pl::sw::esconder);
+    if (const Hwnd v = JANELA.load(); v != 0) pl::mostrar_janela_sem_esperar(v, pl::sw::esconder);
 }
 
 void titulo_mudou(Hwnd w) {
     if (!JANELA_EXTERNA || JANELA.load() == 0) return;
     const std::string novo = pl::titulo_interno(w);
-    TITULO_DO_ALVO.com([&](std::string& velho) {
-        if (velho.empty() || mesmo_titulo(velho, novo)) return;
-        registrar("título mudou (" + rotulo_da_aba(velho) + " para " + rotulo_da_aba(novo) +
-                  "): Vidrel escondida até o alvo voltar");
-        velho.clear();
-        esconder_a_vidrel();
+    // Sob a trava, só comparar e limpar; o log e a janela vêm depois.
+    const std::string velho = TITULO_DO_ALVO.com([&](std::string& t) -> std::string {
+        if (t.empty() || mesmo_titulo(t, novo)) return {};
+        return std::exchange(t, {});
     });
+    if (velho.empty()) return;
+    registrar("título mudou (" + rotulo_da_aba(velho) + " para " + rotulo_da_aba(novo) +
+              "): Vidrel escondida até o alvo voltar");
+    esconder_a_vidrel();
+    processo().VIDREL_ESCONDIDA = true;
 }
 
 }  // namespace
@@ -84,10 +88,9 @@ void reagir_ao_evento(std::uint32_t evento, Hwnd w, std::int32_t objeto, std::in
 
 void observador_de_janelas() {
     std::uint32_t ligado = 0;  // o processo dos ganchos instalados
-    std::array<pl::Gancho, 4> ganchos{};
+    std::array<pl::Gancho, kFaixas.size()> ganchos;
     auto remover = [&] {
-        for (pl::Gancho& g : ganchos)
-            if (g) pl::remover_gancho(std::exchange(g, 0));
+        for (pl::Gancho& g : ganchos) g.remover();
         ligado = 0;
     };
     for (;;) {
@@ -99,9 +102,8 @@ void observador_de_janelas() {
             if (processo != 0) {
                 bool todos = true;
                 for (std::size_t i = 0; i < kFaixas.size(); ++i) {
-                    ganchos[i] = pl::instalar_gancho(kFaixas[i].first, kFaixas[i].second, processo,
-                                                     reagir_ao_evento);
-                    todos = todos && ganchos[i] != 0;
+                    ganchos[i] = pl::Gancho(kFaixas[i].first, kFaixas[i].second, processo, reagir_ao_evento);
+                    todos = todos && static_cast<bool>(ganchos[i]);
                 }
                 // Sem os quatro, nenhum: um jogo completo é tentado na volta seguinte.
                 if (todos)

@@ -1,6 +1,6 @@
 #include "janela/monitor.hpp"
 
-#include "localizador/pagina.hpp"
+#include "estado/consultas.hpp"
 #include "plataforma/janelas.hpp"
 
 namespace pl = plataforma;

@@ -5,36 +5,32 @@
 #include <limits>
 #include <mutex>
 
-#include "comum/globais.hpp"
-#include "comum/log.hpp"
+#include "estado/processo.hpp"
+#include "estado/log.hpp"
 #include "comum/texto.hpp"
 #include "janela/vidrel_propria.hpp"
-#include "localizador/saida.hpp"
+#include "estado/saida.hpp"
 #include "plataforma/janelas.hpp"
 #include "plataforma/sistema.hpp"
-
-std::atomic<Hwnd> PRESA_EM{0};
-std::atomic<bool> PRESA_RECUSADA{false};
 
 namespace {
 
 namespace pl = plataforma;
+using namespace std::chrono_literals;
 
-// Serializa prender e soltar; guarda o estilo e o DPI do momento de prender.
-pl::Trava PRESA;
-std::uint32_t ESTILO_SALVO = 0;
-std::uint32_t DPI_PRESA = 0;
-// O navegador que foi dado como dono da Vidrel flutuante.
-std::atomic<Hwnd> DONO_ATUAL{0};
-Protegido<std::string> ULTIMA_LINHA_DE_ESTADO;
+// Soltar espera a vez se outra thread está prendendo; o prazo só protege de
+// um app que não responde.
+constexpr auto kPrazoDaVez = 3s;
+
+Presa& presa() { return processo().PRESA; }
 
 int tamanho(std::int64_t v) {
     return static_cast<int>(std::clamp<std::int64_t>(v, 0, std::numeric_limits<int>::max()));
 }
 
 std::uint32_t dpi_presa() {
-    std::lock_guard g(PRESA);
-    return DPI_PRESA;
+    std::lock_guard g(presa().trava);
+    return presa().dpi;
 }
 
 // Por que a Vidrel presa não pode continuar presa a "nav"; vazio se pode.
@@ -55,7 +51,7 @@ void soltar_pelo_motivo(Hwnd vidrel, const std::string& motivo) {
 
 void posicionar_flutuando(Hwnd vidrel, const Alvo& e, ModoDePosicao modo) {
     const Hwnd nav = e.janela;
-    if (DONO_ATUAL.exchange(nav) != nav) pl::definir_dono(vidrel, nav);
+    if (processo().DONO_ATUAL.exchange(nav) != nav) pl::definir_dono(vidrel, nav);
     const Hwnd acima = pl::vizinha(nav, pl::Vizinha::anterior);
     std::uint32_t opcoes = modo == ModoDePosicao::de_outra_thread ? pl::swp::assincrono | pl::swp::sem_ativar
                                                                   : pl::swp::mostrar | pl::swp::sem_ativar;
@@ -87,24 +83,43 @@ void posicionar_presa(Hwnd vidrel, const Alvo& e, ModoDePosicao modo) {
     pl::posicionar_janela(vidrel, 0, x, y, largura, altura, opcoes);
 }
 
-// Tenta prender; verdadeiro quando a Vidrel ficou (ou já estava) presa.
+// Tenta prender; verdadeiro quando a Vidrel ficou (ou já estava) presa. Com
+// outra thread no meio de prender ou soltar, desiste desta vez (flutua).
 bool prender(Hwnd vidrel, Hwnd nav) {
-    std::lock_guard g(PRESA);
-    if (PRESA_EM.load() != 0) return true;
+    Presa& p = presa();
+    {
+        std::lock_guard g(p.trava);
+        if (PRESA_EM.load() != 0) return true;
+        if (p.mexendo) return false;
+        p.mexendo = true;
+    }
     const std::uint32_t antigo = pl::estilo_da_janela(vidrel).value_or(0);
-    pl::definir_estilo(vidrel, (antigo & ~(pl::estilo::popup | pl::estilo::filha)) | pl::estilo::filha);
-    pl::definir_pai(vidrel, nav);  // uma recusa aparece na conferência abaixo
-    if (pl::ancestral(vidrel, pl::Ancestral::pai) == nav) {
-        ESTILO_SALVO = antigo;
-        DPI_PRESA = pl::dpi_da_janela(nav);
-        DONO_ATUAL = 0;
-        PRESA_EM = nav;
+    pl::FeitoNoWindows feito =
+        pl::definir_estilo(vidrel, (antigo & ~(pl::estilo::popup | pl::estilo::filha)) | pl::estilo::filha);
+    // Uma recusa do SetParent aparece na conferência logo abaixo.
+    if (const pl::FeitoNoWindows pai = pl::definir_pai(vidrel, nav); feito) feito = pai;
+    const bool presa_de_fato = pl::ancestral(vidrel, pl::Ancestral::pai) == nav;
+    const std::uint32_t dpi = presa_de_fato ? pl::dpi_da_janela(nav) : 0;
+    if (!presa_de_fato) pl::definir_estilo(vidrel, antigo);
+    {
+        std::lock_guard g(p.trava);
+        if (presa_de_fato) {
+            p.estilo_salvo = antigo;
+            p.dpi = dpi;
+            processo().DONO_ATUAL = 0;
+            PRESA_EM = nav;
+        } else {
+            PRESA_RECUSADA = true;
+        }
+        p.mexendo = false;
+    }
+    p.livre.notificar_todos();
+    if (presa_de_fato) {
         registrar("Vidrel presa ao navegador (filha da janela dele, protótipo)");
         return true;
     }
-    pl::definir_estilo(vidrel, antigo);
-    PRESA_RECUSADA = true;
-    registrar("Vidrel presa: o Windows recusou prender ao navegador; segue por cima");
+    registrar("Vidrel presa: o Windows recusou prender ao navegador (" +
+              (feito ? std::string("o pai não mudou") : feito.texto()) + "); segue por cima");
     return false;
 }
 
@@ -169,7 +184,7 @@ void publicar_estado(const std::optional<Alvo>& novo) {
         return;
     }
     const std::string linha = linha_de_estado(novo);
-    ULTIMA_LINHA_DE_ESTADO.com([&](std::string& ultima) {
+    processo().ULTIMA_LINHA_DE_ESTADO.com([&](std::string& ultima) {
         if (linha == ultima) return;
         escrever_linha(linha);
         ultima = linha;
@@ -203,12 +218,27 @@ void posicionar(Hwnd vidrel, const Alvo& e, ModoDePosicao modo) {
 }
 
 void soltar(Hwnd vidrel, std::string_view motivo) {
-    std::lock_guard g(PRESA);
-    if (vidrel == 0 || PRESA_EM.exchange(0) == 0) return;
+    if (vidrel == 0) return;
+    Presa& p = presa();
+    std::uint32_t salvo = 0;
+    {
+        std::unique_lock lk(p.trava);
+        const pl::Instante prazo = pl::agora() + kPrazoDaVez;
+        while (p.mexendo)
+            if (!p.livre.esperar_ate(lk, prazo)) break;
+        if (p.mexendo || PRESA_EM.exchange(0) == 0) return;
+        p.mexendo = true;
+        salvo = p.estilo_salvo;
+    }
     pl::definir_pai(vidrel, 0);
     const std::uint32_t atual = pl::estilo_da_janela(vidrel).value_or(0);
-    pl::definir_estilo(vidrel, (ESTILO_SALVO & ~pl::estilo::visivel) | (atual & pl::estilo::visivel));
-    DONO_ATUAL = 0;
+    pl::definir_estilo(vidrel, (salvo & ~pl::estilo::visivel) | (atual & pl::estilo::visivel));
+    {
+        std::lock_guard g(p.trava);
+        processo().DONO_ATUAL = 0;
+        p.mexendo = false;
+    }
+    p.livre.notificar_todos();
     registrar("Vidrel solta do navegador (" + std::string(motivo) + "); de volta por cima dele");
 }
 
@@ -233,14 +263,4 @@ void manter_posicao(Hwnd vidrel) {
     }
     if (estado && pl::janela_visivel(vidrel) && fora_de_ordem(vidrel, estado->janela))
         posicionar(vidrel, *estado, ModoDePosicao::de_outra_thread);
-}
-
-void reiniciar_posicionamento() {
-    PRESA_EM = 0;
-    PRESA_RECUSADA = false;
-    DONO_ATUAL = 0;
-    ULTIMA_LINHA_DE_ESTADO.guardar({});
-    std::lock_guard g(PRESA);
-    ESTILO_SALVO = 0;
-    DPI_PRESA = 0;
 }

@@ -3,13 +3,12 @@
 // navegador como janela possuída por ele, ou presa como filha dele enquanto o
 // arquivo-chave de --presa existe.
 
-#include <atomic>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "comum/tipos.hpp"
-#include "localizador/alvo.hpp"
+#include "estado/alvo.hpp"
 
 enum class ModoDePosicao {
     da_propria_thread = 1,  // o procedimento da nossa janela (protótipo)
@@ -25,11 +24,3 @@ void soltar(Hwnd vidrel, std::string_view motivo);
 void manter_posicao(Hwnd vidrel);
 // O arquivo-chave existe? Olha o disco no máximo uma vez por segundo.
 bool chave_ligada();
-
-// A janela do navegador a que a Vidrel está presa; 0 = flutuando.
-extern std::atomic<Hwnd> PRESA_EM;
-// Depois de uma recusa do Windows ou de mudar a escala, nunca mais prende.
-extern std::atomic<bool> PRESA_RECUSADA;
-
-// Para os testes dentro do processo: volta ao estado do começo.
-void reiniciar_posicionamento();

@@ -6,57 +6,13 @@
 #include <limits>
 #include <mutex>
 
-#include "comum/log.hpp"
+#include "estado/log.hpp"
 #include "plataforma/entrada.hpp"
 #include "plataforma/eventos.hpp"
 #include "plataforma/sistema.hpp"
 
 namespace pl = plataforma;
 using namespace std::chrono_literals;
-
-void CanalDeForcas::enviar(std::int32_t forca) {
-    std::lock_guard g(trava_);
-    forcas_.push_back(forca);
-    sinal_.notificar_todos();
-}
-
-void CanalDeForcas::fechar() {
-    std::lock_guard g(trava_);
-    fechado_ = true;
-    sinal_.notificar_todos();
-}
-
-CanalDeForcas::Recebido CanalDeForcas::pegar(std::int32_t& forca) {
-    if (!forcas_.empty()) {
-        forca = forcas_.front();
-        forcas_.pop_front();
-        return Recebido::valor;
-    }
-    return fechado_ ? Recebido::fechado : Recebido::nada;
-}
-
-CanalDeForcas::Recebido CanalDeForcas::receber(std::int32_t& forca) {
-    std::unique_lock lk(trava_);
-    for (;;) {
-        const Recebido r = pegar(forca);
-        if (r != Recebido::nada) return r;
-        sinal_.esperar(lk);
-    }
-}
-
-CanalDeForcas::Recebido CanalDeForcas::tentar(std::int32_t& forca) {
-    std::lock_guard g(trava_);
-    return pegar(forca);
-}
-
-CanalDeForcas::Recebido CanalDeForcas::receber_ate(pl::Instante prazo, std::int32_t& forca) {
-    std::unique_lock lk(trava_);
-    for (;;) {
-        const Recebido r = pegar(forca);
-        if (r != Recebido::nada) return r;
-        if (!sinal_.esperar_ate(lk, prazo)) return pegar(forca);
-    }
-}
 
 int truncar(float v) {
     if (std::isnan(v)) return 0;
@@ -95,40 +51,48 @@ public:
     }
 
     void rodar() {
-        for (;;) {
+        for (bool seguir = true; seguir;) {
             std::int32_t n = 0;
-            if (canal_->receber(n) != CanalDeForcas::Recebido::valor || n == FORCA_DE_PARAR) return;
-            if (!pl::lupa_iniciar()) {
-                registrar("lupa: o Windows recusou (MagInitialize)");
-                return;
-            }
-            for (int k = 1; k <= 12; ++k) {
-                centrar(1.0f + static_cast<float>(k) * 0.02f / 12.0f, W_, H_);
-                pl::dormir(16ms);
-            }
-            std::int32_t s = forca(n);
-            for (;;) {
-                if (!sacudir(s)) {
-                    afastar();
-                    return;
-                }
-                pl::lupa_transformar(1.02f, m_.bx, m_.by);
-                std::int32_t m = 0;
-                const auto r = canal_->receber_ate(pl::agora() + 3s, m);
-                if (r == CanalDeForcas::Recebido::valor && m != FORCA_DE_PARAR) {
-                    // Outro pedido enquanto a tela ainda está perto: sacode de
-                    // novo, pela maior das duas forças.
-                    s = std::max(s, forca(m));
-                    continue;
-                }
-                afastar();
-                if (r == CanalDeForcas::Recebido::nada) break;  // volta a esperar
-                return;                                         // fechado ou parar
-            }
+            seguir = canal_->receber(n) == CanalDeForcas::Recebido::valor && n != FORCA_DE_PARAR;
+            if (seguir) seguir = episodio(n);
+            // A sessão da lupa já acabou aqui: a tela está como era.
+            canal_->avisar_tela_normal(!seguir);
         }
     }
 
 private:
+    // Aproxima, sacode enquanto chegam pedidos e afasta. Falso quando a
+    // thread deve acabar (canal fechado, pedido de parar, lupa recusada).
+    bool episodio(std::int32_t n) {
+        pl::SessaoDaLupa lupa;
+        if (!lupa.iniciada()) {
+            registrar("lupa: o Windows recusou (MagInitialize: " + lupa.erro() + ")");
+            return false;
+        }
+        for (int k = 1; k <= 12; ++k) {
+            centrar(1.0f + static_cast<float>(k) * 0.02f / 12.0f, W_, H_);
+            pl::dormir(16ms);
+        }
+        std::int32_t s = forca(n);
+        for (;;) {
+            if (!sacudir(s)) {
+                afastar();
+                return false;
+            }
+            pl::lupa_transformar(1.02f, m_.bx, m_.by);
+            std::int32_t m = 0;
+            const auto r = canal_->receber_ate(pl::agora() + 3s, m);
+            if (r == CanalDeForcas::Recebido::valor && m != FORCA_DE_PARAR) {
+                // Outro pedido enquanto a tela ainda está perto: sacode de
+                // novo, pela maior das duas forças.
+                s = std::max(s, forca(m));
+                continue;
+            }
+            afastar();
+            return r == CanalDeForcas::Recebido::nada;  // senão: fechado ou parar
+        }
+    }
+
     std::int32_t forca(std::int32_t n) const { return std::min(n <= 0 ? 1 : n, m_.limite); }
 
     float sorteio() {
@@ -165,7 +129,6 @@ private:
             pl::dormir(16ms);
         }
         pl::lupa_transformar(1.0f, 0, 0);
-        pl::lupa_encerrar();
     }
 
     std::shared_ptr<CanalDeForcas> canal_;

@@ -3,32 +3,9 @@
 // tela 2 %, sacode a imagem com deslocamentos que diminuem e afasta de novo.
 
 #include <cstdint>
-#include <deque>
 #include <memory>
 
-#include "plataforma/sincronia.hpp"
-
-// As forças pedidas, do leitor de comandos para a thread do tremor.
-class CanalDeForcas {
-public:
-    enum class Recebido { valor, nada, fechado };
-
-    void enviar(std::int32_t forca);
-    void fechar();
-    // Espera até chegar uma força (ou o canal fechar).
-    Recebido receber(std::int32_t& forca);
-    // Sem esperar.
-    Recebido tentar(std::int32_t& forca);
-    // Espera até o prazo.
-    Recebido receber_ate(plataforma::Instante prazo, std::int32_t& forca);
-
-private:
-    Recebido pegar(std::int32_t& forca);
-    plataforma::Trava trava_;
-    plataforma::Sinal sinal_;
-    std::deque<std::int32_t> forcas_;
-    bool fechado_ = false;
-};
+#include "estado/canal_de_forcas.hpp"
 
 // A força 0 é o pedido de parar: nunca aproxima a tela.
 inline constexpr std::int32_t FORCA_DE_PARAR = 0;

@@ -1,5 +1,6 @@
 #include "janela/vidrel_propria.hpp"
 
+#include "estado/processo.hpp"
 #include "janela/posicionamento.hpp"
 #include "plataforma/sistema.hpp"
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "comum/tipos.hpp"
-#include "localizador/alvo.hpp"
+#include "estado/alvo.hpp"
 #include "plataforma/janelas.hpp"
 
 // Postada sem parâmetros pela publicação para a janela se colocar ou esconder.

@@ -3,9 +3,9 @@
 #include <charconv>
 #include <cmath>
 
-#include "comum/log.hpp"
+#include "estado/consultas.hpp"
+#include "estado/log.hpp"
 #include "comum/texto.hpp"
-#include "escolha.hpp"
 #include "localizador/chat.hpp"
 #include "plataforma/entrada.hpp"
 #include "plataforma/janelas.hpp"
@@ -13,9 +13,6 @@
 
 namespace pl = plataforma;
 using uia::Propriedade;
-
-Protegido<std::optional<Retangulo>> buraco_do_cartao;
-Protegido<std::optional<ApertoDoPerfil>> APERTO_DO_PERFIL;
 
 namespace {
 
@@ -165,8 +162,7 @@ void ArrastoDoCartao::passo(const uia::Automacao& a, Hwnd janela) {
         if (!camada) return;
         camada_ = camada->elemento;
         const Retangulo& L = camada->ret;
-        const std::uint32_t dpi = pl::dpi_da_janela(janela);
-        const std::int32_t H = dpi ? arredondar(100.0 * dpi / 96.0) : 100;
+        const std::int32_t H = na_escala_da_janela(100, janela);
         const bool na_faixa_de_cima = L.largura() >= 2 && L.altura() >= 2 && cursor->x >= L.esquerda &&
                                       cursor->x < L.direita && cursor->y >= L.topo &&
                                       std::int64_t{cursor->y} < std::int64_t{L.topo} + H;

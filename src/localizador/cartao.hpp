@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "comum/protegido.hpp"
+#include "estado/processo.hpp"
 #include "comum/tipos.hpp"
 #include "localizador/pagina.hpp"
 #include "plataforma/sincronia.hpp"
@@ -17,15 +17,8 @@ struct MedidaDoCartao {
     std::string peca;  // qual peça deu o topo (para os logs)
 };
 
-struct ApertoDoPerfil {
-    std::string nome;
-    plataforma::Instante quando;
-};
-
-// O buraco do cartão, em pixels de tela.
-extern Protegido<std::optional<Retangulo>> buraco_do_cartao;
-// O nome apertado e quando, enquanto o cartão é esperado.
-extern Protegido<std::optional<ApertoDoPerfil>> APERTO_DO_PERFIL;
+// O buraco do cartão (buraco_do_cartao) e o aperto pendente
+// (APERTO_DO_PERFIL) são valores do processo: estado/processo.hpp.
 
 // A camada arrastável do cartão acima do elemento (até 10 ancestrais).
 std::optional<Retangulo> conteiner_do_cartao(const uia::Automacao& a, const uia::Elemento& e);

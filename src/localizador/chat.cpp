@@ -4,8 +4,9 @@
 
 #include "comum/minusculas.hpp"
 #include "comum/texto.hpp"
-#include "escolha.hpp"
-#include "localizador/titulos.hpp"
+#include "localizador/escolha.hpp"
+#include "estado/consultas.hpp"
+#include "estado/titulos.hpp"
 #include "plataforma/janelas.hpp"
 #include "plataforma/sistema.hpp"
 
@@ -14,57 +15,30 @@ using uia::Propriedade;
 
 namespace {
 
-// A página da Kick que esta thread leu por último, com a foto da barra de
-// endereço: a segunda busca da mesma aba olha só dentro da página.
-struct PaginaKick {
-    Hwnd janela = 0;
-    std::string titulo;
-    uia::Elemento pagina;
-    std::optional<ElementoLido> endereco;
-};
-thread_local std::optional<PaginaKick> PAGINA_KICK;
-
 bool tem_retangulo(const uia::Elemento& e) {
     const auto r = e.retangulo_atual();
     return r && !r->vazio();
 }
 
-uia::Resultado<LeituraDaPagina> ler_pagina_kick(const uia::Automacao& a, const JanelaDeLive& j) {
-    if (PAGINA_KICK && PAGINA_KICK->janela == j.janela && PAGINA_KICK->titulo == j.titulo &&
-        tem_retangulo(PAGINA_KICK->pagina)) {
+uia::Resultado<LeituraDaPagina> ler_pagina_kick(const uia::Automacao& a, const JanelaDeLive& j,
+                                                MemoriaDoChat& memoria) {
+    if (const auto pagina = pagina_kick_lembrada(memoria, j.janela, j.titulo)) {
         auto pedido = a.pedido({Propriedade::papel, Propriedade::id, Propriedade::classe, Propriedade::nome,
                                 Propriedade::retangulo});
         if (!pedido) return pedido.erro();
-        auto c = a.contem(Propriedade::classe, "chatroom-resize");
-        for (auto [p, exata, texto] : {std::tuple{Propriedade::papel, true, "textbox"},
-                                       std::tuple{Propriedade::classe, false, "p-0.5 aspect-square"},
-                                       std::tuple{Propriedade::papel, true, "heading"}}) {
-            if (!c) return c.erro();
-            auto nova = exata ? a.igual(p, std::string(texto)) : a.contem(p, texto);
-            if (!nova) return nova.erro();
-            c = a.ou(*c, *nova);
-        }
+        auto c = condicao_de_tabela(a, linhas_do_modo(ModoLeitura::Kick));
         if (!c) return c.erro();
-        auto achados = PAGINA_KICK->pagina.achar_todos(uia::Escopo::subarvore, *c, *pedido);
+        auto achados = pagina->achar_todos(uia::Escopo::subarvore, *c, *pedido);
         if (!achados) return achados.erro();
         LeituraDaPagina l;
-        l.documento = PAGINA_KICK->pagina;
-        if (PAGINA_KICK->endereco) l.elementos.push_back(*PAGINA_KICK->endereco);
-        for (uia::Elemento& e : *achados) {
-            ElementoLido lido;
-            lido.candidato.papel_aria = e.papel_em_cache().valor_ou({});
-            lido.candidato.id = e.id_em_cache().valor_ou({});
-            lido.candidato.classe = e.classe_em_cache().valor_ou({});
-            lido.candidato.nome = e.nome_em_cache().valor_ou({});
-            lido.candidato.ret = e.retangulo_em_cache().valor_ou({});
-            lido.elemento = std::move(e);
-            l.elementos.push_back(std::move(lido));
-        }
+        l.documento = *pagina;
+        if (memoria.pagina_kick->endereco) l.elementos.push_back(*memoria.pagina_kick->endereco);
+        for (uia::Elemento& e : *achados) l.elementos.push_back(ler_elemento(std::move(e)));
         return l;
     }
     auto leitura = ler_pagina(a, j.janela, ModoLeitura::Kick);
     if (!leitura) return leitura;
-    PAGINA_KICK.reset();
+    memoria.pagina_kick.reset();
     if (leitura->documento) {
         PaginaKick p{j.janela, j.titulo, *leitura->documento, std::nullopt};
         for (const ElementoLido& e : leitura->elementos)
@@ -72,7 +46,7 @@ uia::Resultado<LeituraDaPagina> ler_pagina_kick(const uia::Automacao& a, const J
                 p.endereco = e;
                 break;
             }
-        PAGINA_KICK = std::move(p);
+        memoria.pagina_kick = std::move(p);
     }
     return leitura;
 }
@@ -116,18 +90,18 @@ std::int32_t folga_twitch(const std::vector<ElementoLido>& elementos, const Reta
 
 }  // namespace
 
-void esquecer_pagina_kick() { PAGINA_KICK.reset(); }
-
-std::optional<uia::Elemento> pagina_kick_lembrada(Hwnd janela, const std::string& titulo) {
-    if (!PAGINA_KICK || PAGINA_KICK->janela != janela || PAGINA_KICK->titulo != titulo) return std::nullopt;
-    if (!tem_retangulo(PAGINA_KICK->pagina)) return std::nullopt;
-    return PAGINA_KICK->pagina;
+std::optional<uia::Elemento> pagina_kick_lembrada(const MemoriaDoChat& memoria, Hwnd janela,
+                                                  const std::string& titulo) {
+    const auto& p = memoria.pagina_kick;
+    if (!p || p->janela != janela || p->titulo != titulo) return std::nullopt;
+    if (!tem_retangulo(p->pagina)) return std::nullopt;
+    return p->pagina;
 }
 
 uia::Resultado<LeituraChat> localizar_chat(const uia::Automacao& a, const JanelaDeLive& j,
                                            MemoriaDoChat& memoria) {
     const pl::Instante inicio = pl::agora();
-    auto lida = j.site == Site::Kick ? ler_pagina_kick(a, j) : ler_pagina(a, j.janela, ModoLeitura::Twitch);
+    auto lida = j.site == Site::Kick ? ler_pagina_kick(a, j, memoria) : ler_pagina(a, j.janela, ModoLeitura::Twitch);
     if (!lida) return lida.erro();
     const LeituraDaPagina& pagina = *lida;
     if (pagina.elementos.empty() && eh_opera(j.janela)) registrar_opera_vazio(j.janela, memoria.log_do_opera);
@@ -169,10 +143,7 @@ uia::Resultado<LeituraChat> localizar_chat(const uia::Automacao& a, const Janela
             l.chat = c;
         }
     } else {
-        const double escala = [&] {
-            const std::uint32_t dpi = pl::dpi_da_janela(j.janela);
-            return dpi ? dpi / 96.0 : 1.0;
-        }();
+        const double escala = escala_dpi(j.janela);
         const auto lembrado = memoria.cabecalhos.find(j.titulo);
         const std::optional<std::int32_t> fixo = lembrado == memoria.cabecalhos.end()
                                                      ? std::nullopt

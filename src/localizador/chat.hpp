@@ -8,8 +8,8 @@
 #include <optional>
 #include <string>
 
-#include "comum/log.hpp"
-#include "localizador/alvo.hpp"
+#include "estado/log.hpp"
+#include "estado/alvo.hpp"
 #include "localizador/descoberta.hpp"
 #include "localizador/pagina.hpp"
 
@@ -40,10 +40,21 @@ struct LeituraChat {
     bool painel_do_site = false;
 };
 
-// O que o localizador guarda entre buscas para a localização.
+// A página da Kick lida por último, com a foto da barra de endereço: a
+// segunda busca da mesma aba olha só dentro da página.
+struct PaginaKick {
+    Hwnd janela = 0;
+    std::string titulo;
+    uia::Elemento pagina;
+    std::optional<ElementoLido> endereco;
+};
+
+// O que quem localiza o chat (o localizador, o diagnóstico) guarda entre
+// buscas. Cada thread tem a sua.
 struct MemoriaDoChat {
     std::map<std::string, std::int32_t> cabecalhos;  // altura do cabeçalho da Kick, por título
     UmaVezPorMudanca log_do_opera;
+    std::optional<PaginaKick> pagina_kick;
 };
 
 // Uma busca inteira. Erro quando a leitura da página falhou.
@@ -67,9 +78,7 @@ Releitura reler_chat(const uia::Automacao& a, const LeituraChat& leitura);
 // O elemento cuja lista de classes tem a palavra "chat-room".
 std::optional<uia::Elemento> achar_chat_room(const uia::Automacao& a, const uia::Elemento& raiz);
 
-// A página da Kick lembrada por esta thread para a janela e o título, se o
-// elemento dela ainda tem retângulo.
-std::optional<uia::Elemento> pagina_kick_lembrada(Hwnd janela, const std::string& titulo);
-
-// Para os testes dentro do processo: esquece a página da Kick desta thread.
-void esquecer_pagina_kick();
+// A página da Kick lembrada para a janela e o título, se o elemento dela
+// ainda tem retângulo.
+std::optional<uia::Elemento> pagina_kick_lembrada(const MemoriaDoChat& memoria, Hwnd janela,
+                                                  const std::string& titulo);

@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <atomic>
 
-#include "comum/log.hpp"
+#include "estado/log.hpp"
+#include "estado/processo.hpp"
 #include "comum/texto.hpp"
 #include "janela/monitor.hpp"
 #include "localizador/chat.hpp"
@@ -12,9 +13,6 @@
 
 namespace pl = plataforma;
 using uia::Propriedade;
-
-Protegido<std::optional<Retangulo>> RET_DA_CAIXA;
-Protegido<std::optional<Retangulo>> RET_DO_BOTAO;
 
 namespace {
 
@@ -50,17 +48,17 @@ bool se_tocam(const Retangulo& a, const Retangulo& b) {
     return a.esquerda <= b.direita && b.esquerda <= a.direita && a.topo <= b.base && b.topo <= a.base;
 }
 
-// A caixa de digitar: publica o retângulo dela e o do botão de dentro, e
+// A caixa de digitar: guarda o retângulo dela e o do botão de dentro, e
 // devolve a bandeja de resposta aberta acima dela, se houver.
 std::optional<Retangulo> tratar_caixa(const uia::Automacao& a, const uia::Caminhante& cru,
-                                      const uia::Elemento& editor) {
+                                      const uia::Elemento& editor, Coberturas& c) {
     const auto conteiner = ancestral_que(cru, editor, [](const uia::Elemento& x) {
         return contem(x.classe_atual().valor_ou({}), "chat-wysiwyg-input-box");
     });
     const Retangulo B = conteiner ? conteiner->retangulo_atual().valor_ou({})
                                   : editor.retangulo_em_cache().valor_ou({});
     if (B.largura() > 39 && B.altura() > 9) {
-        RET_DA_CAIXA.guardar(B);
+        c.caixa = B;
         if (conteiner) {
             auto pedido = a.pedido({Propriedade::retangulo});
             auto botao = a.igual(Propriedade::tipo, uia::tipo::botao);
@@ -78,7 +76,7 @@ std::optional<Retangulo> tratar_caixa(const uia::Automacao& a, const uia::Caminh
                         if (2 * w > B.altura() + 40) continue;
                         if (!melhor || r->direita >= melhor->direita) melhor = *r;
                     }
-                    if (melhor) RET_DO_BOTAO.guardar(*melhor);
+                    if (melhor) c.botao = *melhor;
                 }
             }
         }
@@ -125,59 +123,50 @@ std::optional<Retangulo> buraco_de(const uia::Automacao& a, const uia::Elemento&
 
 }  // namespace
 
-std::vector<Retangulo> buscar_coberturas(const uia::Automacao& a, Hwnd janela, const std::string& titulo,
-                                         Site site) {
-    RET_DA_CAIXA.guardar(std::nullopt);
-    RET_DO_BOTAO.guardar(std::nullopt);
-    std::vector<Retangulo> buracos;
+namespace {
 
+constexpr LinhaDeCondicao kCoberturas[] = {
+    {Propriedade::papel, true, "dialog"},
+    {Propriedade::papel, true, "alertdialog"},
+    {Propriedade::papel, true, "menu"},
+    {Propriedade::papel, true, "tooltip"},
+    {Propriedade::papel, true, "listbox"},
+    {Propriedade::classe, false, "onsite-notifications-toast-manager"},
+    {Propriedade::classe, false, "viewer-card"},
+    {Propriedade::classe, false, "EmoteMenu-module__emoteMenu"},
+    {Propriedade::classe, false, "seventv-emote-menu-search-input"},
+    {Propriedade::classe, false, "chat-wysiwyg-input__editor"},
+    {Propriedade::classe, false, "community-highlight"},
+    {Propriedade::classe, false, "ReactModal__Content"},
+    {Propriedade::id, true, "search-emotes-input"},
+};
+
+}  // namespace
+
+Coberturas buscar_coberturas(const uia::Automacao& a, Hwnd janela, const std::string& titulo, Site site,
+                             const MemoriaDoChat& memoria) {
+    Coberturas c;
+    std::vector<Retangulo>& buracos = c.buracos;
     auto pedido = a.pedido({Propriedade::retangulo, Propriedade::id, Propriedade::fora, Propriedade::classe});
-    if (!pedido) return buracos;
-    struct Linha {
-        Propriedade p;
-        bool exata;
-        const char* texto;
-    };
-    static constexpr Linha kLinhas[] = {
-        {Propriedade::papel, true, "dialog"},
-        {Propriedade::papel, true, "alertdialog"},
-        {Propriedade::papel, true, "menu"},
-        {Propriedade::papel, true, "tooltip"},
-        {Propriedade::papel, true, "listbox"},
-        {Propriedade::classe, false, "onsite-notifications-toast-manager"},
-        {Propriedade::classe, false, "viewer-card"},
-        {Propriedade::classe, false, "EmoteMenu-module__emoteMenu"},
-        {Propriedade::classe, false, "seventv-emote-menu-search-input"},
-        {Propriedade::classe, false, "chat-wysiwyg-input__editor"},
-        {Propriedade::classe, false, "community-highlight"},
-        {Propriedade::classe, false, "ReactModal__Content"},
-        {Propriedade::id, true, "search-emotes-input"},
-    };
-    std::optional<uia::Condicao> condicao;
-    for (const Linha& l : kLinhas) {
-        auto c = l.exata ? a.igual(l.p, std::string(l.texto)) : a.contem(l.p, l.texto);
-        if (!c) return buracos;
-        if (!condicao) {
-            condicao = *c;
-        } else {
-            auto o = a.ou(*condicao, *c);
-            if (!o) return buracos;
-            condicao = *o;
-        }
-    }
+    if (!pedido) return c;
+    auto condicao = condicao_de_tabela(a, kCoberturas);
+    if (!condicao) return c;
 
     uia::Resultado<std::vector<uia::Elemento>> achados = std::vector<uia::Elemento>{};
-    const auto lembrada = site == Site::Kick ? pagina_kick_lembrada(janela, titulo) : std::nullopt;
+    const auto lembrada = site == Site::Kick ? pagina_kick_lembrada(memoria, janela, titulo) : std::nullopt;
     if (lembrada) {
         achados = lembrada->achar_todos(uia::Escopo::subarvore, *condicao, *pedido);
     } else {
         auto raiz = a.elemento_da_janela(janela_da_pagina(janela));
-        if (!raiz) return buracos;
+        if (!raiz) return c;
         achados = buscar_fora_da_vidrel(a, *raiz, *condicao, *pedido);
     }
-    if (!achados) return buracos;
+    if (!achados) {
+        c.erro = achados.erro();
+        return c;
+    }
     auto cru = a.caminhante_cru();
-    if (!cru) return buracos;
+    if (!cru) return c;
 
     for (const uia::Elemento& e : *achados) {
         const std::string classe = e.classe_em_cache().valor_ou({});
@@ -204,12 +193,12 @@ std::vector<Retangulo> buscar_coberturas(const uia::Automacao& a, Hwnd janela, c
             continue;
         }
         if (contem(classe, "chat-wysiwyg-input__editor")) {
-            if (const auto bandeja = tratar_caixa(a, *cru, e)) buracos.push_back(*bandeja);
+            if (const auto bandeja = tratar_caixa(a, *cru, e, c)) buracos.push_back(*bandeja);
             continue;
         }
         if (const auto b = buraco_de(a, e, e.retangulo_em_cache().valor_ou({}))) buracos.push_back(*b);
     }
-    return buracos;
+    return c;
 }
 
 std::vector<Retangulo> buscar_cartao_do_7tv(const uia::Automacao& a, Hwnd janela) {
@@ -299,14 +288,9 @@ bool pagina_sem_lugar(Hwnd janela, const Retangulo& pagina) {
 
 namespace {
 
-std::atomic<bool> LOGOU_FORA_DA_PAGINA{false};
-std::atomic<bool> LOGOU_MEIO_DA_LISTA{false};
-std::atomic<bool> LOGOU_JANELA_DO_NAVEGADOR{false};
-Protegido<std::string> ULTIMO_ESCONDIDO;
-UmaVezPorMudanca ULTIMO_MEIO_ESCONDIDO;  // só o localizador chama cabecalho_livre
-
-void uma_vez_por_execucao(std::atomic<bool>& logou, const std::string& linha) {
-    if (!logou.exchange(true)) registrar(linha);
+// Uma linha do teste do cabeçalho, registrada quando difere da última.
+void registrar_se_mudou(Protegido<UmaVezPorMudanca>& ultima, const std::string& linha) {
+    if (ultima.com([&](UmaVezPorMudanca& u) { return u.mudou(linha); })) registrar(linha);
 }
 
 // O elemento no ponto é a lista ou está dentro dela?
@@ -341,8 +325,8 @@ bool cabecalho_livre(const uia::Automacao& a, Hwnd janela, const Retangulo& C, c
                   somar_saturado(C.topo, -30)};
     const auto e = a.elemento_no_ponto(Q);
     if (!e) return true;
-    const auto processo = pl::processo_da_janela(janela);
-    if (!processo || e->processo_atual().valor_ou(0) != processo->processo) return false;
+    const auto dono = pl::processo_da_janela(janela);
+    if (!dono || e->processo_atual().valor_ou(0) != dono->processo) return false;
     auto cru = a.caminhante_cru();
     if (!cru) return true;
     const bool num_aviso = ancestral_que(
@@ -361,7 +345,7 @@ bool cabecalho_livre(const uia::Automacao& a, Hwnd janela, const Retangulo& C, c
         std::int64_t{R.topo} < std::int64_t{P.topo} - 2 ||
         std::int64_t{R.direita} > std::int64_t{P.direita} + 2 ||
         std::int64_t{R.base} > std::int64_t{P.base} + 2) {
-        uma_vez_por_execucao(LOGOU_FORA_DA_PAGINA, "acima do chat veio " + forma_de_depuracao(R) +
+        uma_vez_por_execucao(processo().LOGOU_FORA_DA_PAGINA, "acima do chat veio " + forma_de_depuracao(R) +
                                                        ", fora da página " + forma_de_depuracao(P) +
                                                        ": Vidrel mantida");
         return true;
@@ -373,30 +357,26 @@ bool cabecalho_livre(const uia::Automacao& a, Hwnd janela, const Retangulo& C, c
         const Ponto meio{Q.x, static_cast<std::int32_t>((std::int64_t{C.topo} + C.base) / 2)};
         const auto no_meio = a.elemento_no_ponto(meio);
         if (no_meio && dentro_da_lista(a, *cru, *no_meio, *lista)) {
-            uma_vez_por_execucao(LOGOU_MEIO_DA_LISTA, "acima do chat veio " + forma_de_depuracao(R) +
+            uma_vez_por_execucao(processo().LOGOU_MEIO_DA_LISTA, "acima do chat veio " + forma_de_depuracao(R) +
                                                           ", mas o meio dele é da lista: Vidrel mantida");
             return true;
         }
     }
-    ULTIMO_MEIO_ESCONDIDO.registrar("meio do chat dado como escondido: " + e->classe_atual().valor_ou({}) +
-                                    " " + forma_de_depuracao(R));
+    registrar_se_mudou(processo().ULTIMO_MEIO_ESCONDIDO, "meio do chat dado como escondido: " +
+                                                             e->classe_atual().valor_ou({}) + " " +
+                                                             forma_de_depuracao(R));
     // Uma janela do próprio navegador (menu, diálogo) por cima do cabeçalho
     // não esconde o chat.
     const Hwnd w = pl::ancestral(pl::janela_no_ponto(Q), pl::Ancestral::raiz);
     if (w != 0 && w != janela && pl::ancestral(w, pl::Ancestral::dono_raiz) == janela) {
         const auto rw = pl::retangulo_da_janela(w);
-        uma_vez_por_execucao(LOGOU_JANELA_DO_NAVEGADOR,
+        uma_vez_por_execucao(processo().LOGOU_JANELA_DO_NAVEGADOR,
                              "janela do navegador por cima do cabeçalho do chat " +
                                  (rw ? forma_de_depuracao(*rw) : std::string("?")) + ": Vidrel mantida");
         return true;
     }
     const std::string linha = "chat escondido por " + descrever_classes(*cru, *e) + ": " +
                               forma_de_depuracao(R);
-    const bool nova = ULTIMO_ESCONDIDO.com([&](std::string& ultima) {
-        if (ultima == linha) return false;
-        ultima = linha;
-        return true;
-    });
-    if (nova) registrar(linha);
+    registrar_se_mudou(processo().ULTIMO_ESCONDIDO, linha);
     return false;
 }

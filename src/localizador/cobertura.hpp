@@ -8,19 +8,25 @@
 #include <string>
 #include <vector>
 
-#include "comum/protegido.hpp"
 #include "comum/tipos.hpp"
-#include "localizador/alvo.hpp"
+#include "estado/alvo.hpp"
+#include "localizador/chat.hpp"
 #include "localizador/pagina.hpp"
 
-// A caixa de digitar achada na última busca (o canto dela dá o botão).
-extern Protegido<std::optional<Retangulo>> RET_DA_CAIXA;
-// Um botão achado dentro da caixa, usado como está.
-extern Protegido<std::optional<Retangulo>> RET_DO_BOTAO;
+// O que uma busca do que cobre o chat achou: os buracos (em tela, na ordem
+// achada), a caixa de digitar (o canto dela dá o botão) e um botão achado
+// dentro dela, usado como está. Ficam com o alvo a que pertencem.
+struct Coberturas {
+    std::vector<Retangulo> buracos;
+    std::optional<Retangulo> caixa;
+    std::optional<Retangulo> botao;
+    std::optional<uia::Erro> erro;  // a busca falhou
+};
 
-// A busca do que cobre o chat numa janela; zera a caixa e o botão antes.
-std::vector<Retangulo> buscar_coberturas(const uia::Automacao& a, Hwnd janela, const std::string& titulo,
-                                         Site site);
+// A busca do que cobre o chat numa janela (na Kick, só dentro da página
+// lembrada, quando ainda vale).
+Coberturas buscar_coberturas(const uia::Automacao& a, Hwnd janela, const std::string& titulo, Site site,
+                             const MemoriaDoChat& memoria);
 
 // O cartão flutuante do 7TV: um buraco para cada peça dele.
 std::vector<Retangulo> buscar_cartao_do_7tv(const uia::Automacao& a, Hwnd janela);

@@ -2,10 +2,11 @@
 
 #include <vector>
 
-#include "comum/globais.hpp"
+#include "estado/processo.hpp"
 #include "comum/minusculas.hpp"
+#include "estado/consultas.hpp"
 #include "localizador/pagina.hpp"
-#include "localizador/titulos.hpp"
+#include "estado/titulos.hpp"
 #include "plataforma/janelas.hpp"
 #include "plataforma/sistema.hpp"
 
@@ -31,8 +32,8 @@ std::optional<JanelaDeLive> janela_de_navegador(Hwnd h) {
 }
 
 std::optional<JanelaDeLive> achar_janela_de_live() {
-    const auto so_navegador = pl::variavel_de_ambiente("SO_NAVEGADOR");
-    const auto so_titulo = pl::variavel_de_ambiente("SO_TITULO");
+    const auto& so_navegador = processo().SO_NAVEGADOR;
+    const auto& so_titulo = processo().SO_TITULO;
     const Hwnd dono = DONO.load();
     std::vector<JanelaDeLive> guardadas;
     for (Hwnd h : pl::janelas_de_topo()) {

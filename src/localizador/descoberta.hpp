@@ -5,7 +5,7 @@
 #include <string>
 
 #include "comum/tipos.hpp"
-#include "localizador/alvo.hpp"
+#include "estado/alvo.hpp"
 
 struct JanelaDeLive {
     std::string titulo;

@@ -2,28 +2,33 @@
 
 #include <algorithm>
 
-#include "comum/globais.hpp"
-#include "janela/eventos_do_navegador.hpp"
+#include "comum/texto.hpp"
+#include "estado/alvo.hpp"
+#include "estado/espera.hpp"
+#include "estado/processo.hpp"
+#include "estado/saida.hpp"
+#include "estado/titulos.hpp"
 #include "janela/monitor.hpp"
-#include "janela/ponteiro.hpp"
 #include "janela/posicionamento.hpp"
-#include "localizador/alvo.hpp"
-#include "localizador/cobertura.hpp"
-#include "localizador/espera.hpp"
 #include "localizador/montagem.hpp"
-#include "localizador/saida.hpp"
-#include "localizador/titulos.hpp"
 #include "plataforma/janelas.hpp"
 #include "plataforma/sistema.hpp"
 
 namespace pl = plataforma;
 using namespace std::chrono_literals;
 
-Protegido<std::string> TITULO_DO_ALVO;
-
 namespace {
 
-std::string entre_aspas(const std::string& s) { return "\"" + s + "\""; }
+// Depois destes acontecimentos o localizador olha a página mais vezes.
+constexpr auto kDepoisDoPonteiro = 1s;
+constexpr auto kDepoisDaTelaCheia = 1500ms;
+constexpr auto kDepoisDaPaginaAndar = 2500ms;
+constexpr auto kDepoisDeBuscaSemChat = 3s;
+
+// "quando" foi há menos de "d".
+bool ha_menos_de(const std::optional<pl::Instante>& quando, pl::Duracao d) {
+    return quando && pl::agora() - *quando < d;
+}
 
 std::string ms_desde(pl::Instante t) {
     return std::to_string(std::chrono::duration_cast<std::chrono::milliseconds>(pl::agora() - t).count());
@@ -45,22 +50,22 @@ Localizador::Localizador(uia::Automacao automacao)
     : a_(std::move(automacao)), ultima_busca_(pl::agora() - 1h), ultimo_batimento_(pl::agora() - 1s) {}
 
 std::chrono::milliseconds Localizador::espera() const {
-    const Instante agora = pl::agora();
     const bool botao = BOTAO_APERTADO.load();
     if (botao && APERTO_DO_PERFIL.copiar()) return 16ms;
-    const auto ponteiro = hora_do_ponteiro();
-    if (botao || (ponteiro && agora - *ponteiro < 1s)) return 30ms;
-    if (tela_cheia_mudou_ && agora - *tela_cheia_mudou_ < 1500ms) return 30ms;
-    if (busca_sem_chat_ && agora - *busca_sem_chat_ < 3s) return 30ms;
-    if (pagina_andou_ && agora - *pagina_andou_ < 2500ms) return 30ms;
+    if (botao || ha_menos_de(hora_do_ponteiro(), kDepoisDoPonteiro)) return 30ms;
+    if (ha_menos_de(tela_cheia_mudou_, kDepoisDaTelaCheia)) return 30ms;
+    if (ha_menos_de(busca_sem_chat_, kDepoisDeBuscaSemChat)) return 30ms;
+    if (ha_menos_de(pagina_andou_, kDepoisDaPaginaAndar)) return 30ms;
     return 100ms;
 }
 
-void Localizador::relatar(const std::string& estado, const std::string& linha) {
-    if (estado == estado_relatado_) return;
-    estado_relatado_ = estado;
-    registrar(linha);
+std::string Localizador::chave(const char* desfecho, const JanelaDeLive& j, const std::string& detalhe) {
+    return std::string(desfecho) + "|" + detalhe + "|" + std::to_string(j.janela) + "|" + j.titulo;
 }
+
+void Localizador::relatar(const std::string& estado, const std::string& linha) { relato_.registrar(estado, linha); }
+
+bool Localizador::sem_leitura_relatada() const { return relato_.ultimo().rfind("sem leitura|", 0) == 0; }
 
 void Localizador::bater_e_conferir() {
     if (!JANELA_EXTERNA) return;
@@ -78,17 +83,32 @@ void Localizador::bater_e_conferir() {
 void Localizador::volta() {
     bater_e_conferir();
     if (JANELA_EXTERNA) manter_posicao(JANELA.load());
+    const bool escondida = processo().VIDREL_ESCONDIDA.exchange(false);
     const auto j = achar_janela_de_live();
     if (!j) {
         sem_navegador();
         return;
     }
     janela_andou(*j);
+    if (escondida) vidrel_escondida_pelo_observador(*j);
     conferir_tela_cheia(j->janela);
     if (busca_devida(*j))
         buscar(*j);
     else
         reler(*j);
+}
+
+// O observador das janelas escondeu a Vidrel (a aba trocou). Se a aba já
+// voltou, nada mais a retiraria nem publicaria de novo, e ela ficaria
+// escondida com o alvo ainda publicado: retira já, e a busca desta volta
+// publica de novo (do alvo lembrado, quando ainda vale). Com outra aba ou
+// outra janela, a volta retira sozinha.
+void Localizador::vidrel_escondida_pelo_observador(const JanelaDeLive& j) {
+    if (!mostrado_ || !atual_ || atual_->janela != j.janela || !mesmo_titulo(atual_->titulo, j.titulo)) return;
+    lembrar_mostrado();
+    retirar();
+    atual_.reset();
+    forcar_busca_ = true;
 }
 
 // O alvo mostrado vai para a lista de lembrados, chaveado por janela e título.
@@ -124,8 +144,9 @@ void Localizador::sem_navegador() {
             na_frente = "o navegador";
         else if (frente != 0)
             na_frente = descrever_janela_da_frente(frente, velha);
-        registrar("Sem Twitch nem Kick à vista. Escondido (" + motivo + "; na frente: " + na_frente + ").");
-        estado_relatado_ = "sem navegador";
+        relato_.esquecer();
+        relatar("sem navegador", "Sem Twitch nem Kick à vista. Escondido (" + motivo + "; na frente: " +
+                                     na_frente + ").");
         lembrar_mostrado();
     }
     if (mostrado_) retirar();
@@ -154,12 +175,13 @@ void Localizador::janela_andou(const JanelaDeLive& j) {
             // O buraco do cartão é relativo ao chat: anda sozinho.
             publicar_estado(a);
         }
-        // A caixa e o botão guardados na última busca andam junto; senão a
-        // próxima releitura publicaria o botão no lugar velho.
-        for (Protegido<std::optional<Retangulo>>* guardado : {&RET_DA_CAIXA, &RET_DO_BOTAO})
-            guardado->com([&](std::optional<Retangulo>& r) {
-                if (r) r = deslocar(*r, dx, dy);
-            });
+        // A caixa e o botão da última busca andam junto; senão a próxima
+        // releitura publicaria o botão no lugar velho.
+        if (atual_) {
+            Coberturas& c = atual_->coberturas;
+            if (c.caixa) c.caixa = deslocar(*c.caixa, dx, dy);
+            if (c.botao) c.botao = deslocar(*c.botao, dx, dy);
+        }
         if (boa_) {
             boa_->r.chat = deslocar(boa_->r.chat, dx, dy);
             boa_->r.pagina = deslocar(boa_->r.pagina, dx, dy);
@@ -190,16 +212,14 @@ bool Localizador::busca_devida(const JanelaDeLive& j) {
     devida = devida || outra_aba;
     std::chrono::milliseconds periodo = 300ms;
     if (!atual_ || !atual_->leitura.chat) {
-        if (busca_sem_chat_ && agora - *busca_sem_chat_ < 3s) periodo = 50ms;
+        if (ha_menos_de(busca_sem_chat_, kDepoisDeBuscaSemChat)) periodo = 50ms;
     } else if (atual_->site == Site::Kick) {
-        const auto ponteiro = hora_do_ponteiro();
-        if (ponteiro && agora - *ponteiro < 1s) periodo = 150ms;
+        if (ha_menos_de(hora_do_ponteiro(), kDepoisDoPonteiro)) periodo = 150ms;
     } else {
         periodo = 5000ms;
     }
     devida = devida || passou > periodo;
-    if ((tela_cheia_mudou_ && agora - *tela_cheia_mudou_ < 1500ms) ||
-        (pagina_andou_ && agora - *pagina_andou_ < 2500ms))
+    if (ha_menos_de(tela_cheia_mudou_, kDepoisDaTelaCheia) || ha_menos_de(pagina_andou_, kDepoisDaPaginaAndar))
         devida = devida || passou > 100ms;
     if (reuso_ && passou > 400ms) {
         devida = true;
@@ -256,7 +276,7 @@ void Localizador::publicar_leitura(const JanelaDeLive& j, const Releitura& r) {
         while (!eventos_da_pagina_.empty() && agora - eventos_da_pagina_.front() > 60s)
             eventos_da_pagina_.pop_front();
         if (eventos_da_pagina_.size() < 20) {
-            if (!pagina_andou_ || agora - *pagina_andou_ >= 2500ms)
+            if (!ha_menos_de(pagina_andou_, kDepoisDaPaginaAndar))
                 registrar("página andou dentro da janela, para " + forma_de_depuracao(r.pagina) +
                           " (faixa do navegador?): busca a cada 100 ms");
             eventos_da_pagina_.push_back(agora);
@@ -289,23 +309,25 @@ void Localizador::publicar_leitura(const JanelaDeLive& j, const Releitura& r) {
     p.com7tv = atual.leitura.com7tv;
     p.pausado = r.pausado;
     p.buracos = atual.buracos;
+    p.caixa = atual.coberturas.caixa;
+    p.botao = atual.coberturas.botao;
     TITULO_DO_ALVO.guardar(j.titulo);
     mostrado_ = true;
     publicar_estado(montar_alvo(p));
 }
 
 void Localizador::buscar_coberturas_de(Atual& atual, const Retangulo& chat) {
-    std::vector<Retangulo> c = buscar_coberturas(a_, atual.janela, atual.titulo, atual.site);
+    Coberturas c = buscar_coberturas(a_, atual.janela, atual.titulo, atual.site, memoria_);
     const auto cartao = buscar_cartao_do_7tv(a_, atual.janela);
-    c.insert(c.end(), cartao.begin(), cartao.end());
+    c.buracos.insert(c.buracos.end(), cartao.begin(), cartao.end());
     const LeituraChat& l = atual.leitura;
     if (atual.site == Site::Twitch && l.chat && l.chat->conteiner && l.conteiner_de_mensagens) {
         const auto coluna = sobreposicoes_na_coluna(a_, *l.chat->conteiner, *l.conteiner_de_mensagens, chat);
-        c.insert(c.end(), coluna.begin(), coluna.end());
+        c.buracos.insert(c.buracos.end(), coluna.begin(), coluna.end());
     }
-    atual.coberturas = c;
     atual.buracos.clear();
-    for (const Retangulo& b : c) atual.buracos.push_back(relativo_ao_chat(b, chat));
+    for (const Retangulo& b : c.buracos) atual.buracos.push_back(relativo_ao_chat(b, chat));
+    atual.coberturas = std::move(c);
 }
 
 void Localizador::reler(const JanelaDeLive& j) {
@@ -314,22 +336,15 @@ void Localizador::reler(const JanelaDeLive& j) {
     const std::string rotulo = std::string(nome_do_site(atual_->site)) + " em " + rotulo_da_aba(j.titulo);
     if (r.estado == Releitura::Estado::ok) {
         falhas_seguidas_ = 0;
-        if (!motivo_logado_.empty()) {
-            registrar(rotulo + ": leitura do chat voltou. " + entre_aspas(j.titulo));
-            motivo_logado_.clear();
-        }
+        if (sem_leitura_relatada())
+            relatar(chave("chat", j), rotulo + ": leitura do chat voltou. " + entre_aspas(j.titulo));
         if (JANELAS_MUDARAM.exchange(false)) buscar_coberturas_de(*atual_, r.chat);
         boa_ = BoaLeitura{j.janela, j.titulo, r, pl::agora()};
         publicar_leitura(j, r);
         return;
     }
     if (segurar(j)) return;
-    if (r.motivo != motivo_logado_) {
-        motivo_logado_ = r.motivo;
-        registrar(rotulo + ": chat achado sem leitura (" + r.motivo + "), Vidrel fora; página " +
-                  forma_de_depuracao(r.pagina) + ", chat " + forma_de_depuracao(atual_->leitura.ret_chat) +
-                  ". " + entre_aspas(j.titulo));
-    }
+    relatar_sem_leitura(j, rotulo, r, atual_->leitura.ret_chat);
     if (mostrado_) retirar();
     // Três releituras perdidas seguidas: a próxima volta busca de novo.
     if (++falhas_seguidas_ >= 3) {
@@ -384,7 +399,7 @@ bool Localizador::reusar_lembrado(const JanelaDeLive& j) {
     atual_->titulo = j.titulo;
     lembrados_.erase(it);
     const LeituraChat& lc = atual_->leitura;
-    relatar("lembrado|" + std::to_string(j.janela) + "|" + j.titulo,
+    relatar(chave("chat", j),
             std::string(nome_do_site(lc.site)) + " em " + rotulo_da_aba(j.titulo) + ": chat lembrado em " +
                 ms_desde(agora) + " ms (" + std::to_string(lc.lidos) + " elementos lidos), canal " +
                 lc.canal.value_or("nenhum") + ", folga medida " +
@@ -421,27 +436,22 @@ void Localizador::buscar(const JanelaDeLive& j) {
         return;
     }
     descartes_seguidos_ = 0;
-    const std::string estado_base = std::to_string(j.janela) + "|" + j.titulo;
 
     if (lida && lida->chat) {
         buscas_sem_chat_ = 0;
         if (r->estado != Releitura::Estado::ok) {
             if (atual_ && atual_->janela == j.janela && atual_->titulo == j.titulo && segurar(j)) return;
-            relatar("sem leitura|" + r->motivo + "|" + estado_base,
-                    rotulo + ": chat achado sem leitura (" + r->motivo + "), Vidrel fora; página " +
-                        forma_de_depuracao(r->pagina) + ", chat " + forma_de_depuracao(lida->ret_chat) +
-                        ". " + entre_aspas(j.titulo));
+            relatar_sem_leitura(j, rotulo, *r, lida->ret_chat);
             atual_ = novo;
             if (mostrado_) retirar();
             return;
         }
-        relatar("achado|" + estado_base, rotulo + ": chat achado em " + std::to_string(lida->ms) + " ms (" +
+        relatar(chave("chat", j), rotulo + ": chat achado em " + std::to_string(lida->ms) + " ms (" +
                                              std::to_string(lida->lidos) + " elementos lidos), canal " +
                                              lida->canal.value_or("nenhum") + ", folga medida " +
                                              (lida->lista_7tv ? "a cada volta" : "só na busca") + ". " +
                                              entre_aspas(j.titulo));
         atual_ = novo;
-        motivo_logado_.clear();
         falhas_seguidas_ = 0;
         boa_ = BoaLeitura{j.janela, j.titulo, *r, pl::agora()};
         publicar_leitura(j, *r);
@@ -467,19 +477,27 @@ void Localizador::buscar(const JanelaDeLive& j) {
             return;
     }
     buscas_sem_chat_ = 0;
-    if (lida && lida->painel_do_site)
-        relatar("painel|" + estado_base,
-                rotulo + ": painel do site por cima do chat, Vidrel fora. " + entre_aspas(j.titulo));
-    else
-        relatar("sem chat|" + estado_base,
-                rotulo + ": não achei o chat nesta página. " + entre_aspas(j.titulo));
+    if (lida && lida->painel_do_site) {
+        relatar(chave("painel", j), rotulo + ": painel do site por cima do chat, Vidrel fora. " + entre_aspas(j.titulo));
+    } else {
+        // Uma busca que falhou (um tempo esgotado, a página sumindo) não é uma
+        // página sem chat: o erro vai junto.
+        const std::string erro = lida ? "" : lida.erro().texto();
+        relatar(chave("sem chat", j, erro), rotulo + ": não achei o chat nesta página. " + entre_aspas(j.titulo) +
+                                                (erro.empty() ? "" : " (a busca falhou: " + erro + ")"));
+    }
     atual_ = novo;
     if (mostrado_) retirar();
 }
 
+void Localizador::relatar_sem_leitura(const JanelaDeLive& j, const std::string& rotulo, const Releitura& r,
+                                      const Retangulo& chat) {
+    relatar(chave("sem leitura", j, r.motivo),
+            rotulo + ": chat achado sem leitura (" + r.motivo + "), Vidrel fora; página " +
+                forma_de_depuracao(r.pagina) + ", chat " + forma_de_depuracao(chat) + ". " + entre_aspas(j.titulo));
+}
+
 void rodar_localizador() {
-    if (!pl::iniciar_thread(observador_do_ponteiro)) pl::parar("não consegui iniciar a thread do ponteiro");
-    if (!pl::iniciar_thread(observador_de_janelas)) pl::parar("não consegui iniciar a thread das janelas");
     Localizador localizador(criar_automacao());
     for (;;) {
         esperar_proxima_volta(localizador.espera());

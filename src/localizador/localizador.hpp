@@ -12,17 +12,16 @@
 #include <utility>
 #include <vector>
 
-#include "comum/log.hpp"
-#include "comum/protegido.hpp"
+#include "estado/log.hpp"
 #include "localizador/cartao.hpp"
 #include "localizador/chat.hpp"
+#include "localizador/cobertura.hpp"
 #include "localizador/descoberta.hpp"
 #include "plataforma/sincronia.hpp"
 
-// O título da janela para a qual o alvo publicado vale; vazio = nenhum. O
-// observador de janelas o limpa quando a aba troca.
-extern Protegido<std::string> TITULO_DO_ALVO;
-
+// O laço do localizador, para sempre, com o seu próprio cliente de UI
+// Automation. Quem o roda (o modo) já iniciou o observador do ponteiro e o
+// das janelas.
 [[noreturn]] void rodar_localizador();
 
 class Localizador {
@@ -44,8 +43,8 @@ private:
         std::string titulo;
         Site site = Site::Twitch;
         LeituraChat leitura;
-        std::vector<Retangulo> buracos;
-        std::vector<Retangulo> coberturas;  // em tela, da mesma busca
+        std::vector<Retangulo> buracos;  // relativos ao chat
+        Coberturas coberturas;           // em tela, da mesma busca, com a caixa e o botão
     };
     struct Lembrado {
         Atual atual;
@@ -72,7 +71,16 @@ private:
     void retirar();
     void lembrar_mostrado();
     void acompanhar_o_cartao(Hwnd janela, const Retangulo& chat);
+    void vidrel_escondida_pelo_observador(const JanelaDeLive& j);
+    // Cada desfecho é registrado uma vez por mudança: a chave junta o
+    // desfecho ("chat" vale para achado e lembrado), o detalhe, a janela e o
+    // título.
+    static std::string chave(const char* desfecho, const JanelaDeLive& j, const std::string& detalhe = {});
     void relatar(const std::string& estado, const std::string& linha);
+    void relatar_sem_leitura(const JanelaDeLive& j, const std::string& rotulo, const Releitura& r,
+                             const Retangulo& chat);
+    // O último desfecho registrado foi uma falta de leitura.
+    bool sem_leitura_relatada() const;
 
     uia::Automacao a_;
     MemoriaDoChat memoria_;
@@ -89,7 +97,6 @@ private:
     bool mostrado_ = false;  // há um alvo publicado deste localizador
     std::optional<BoaLeitura> boa_;
     int falhas_seguidas_ = 0;
-    std::string motivo_logado_;
     int buscas_sem_chat_ = 0;
     int descartes_seguidos_ = 0;
     bool forcar_busca_ = false;
@@ -108,5 +115,5 @@ private:
     std::optional<Instante> sem_lugar_desde_;
     bool sem_lugar_logado_ = false;
     bool modal_logado_ = false;
-    std::string estado_relatado_;
+    UmaVezPorMudanca relato_;
 };

@@ -1,21 +1,10 @@
 #include "localizador/montagem.hpp"
 
-#include "comum/globais.hpp"
-#include "escolha.hpp"
-#include "localizador/cartao.hpp"
-#include "localizador/cobertura.hpp"
+#include "estado/consultas.hpp"
+#include "estado/processo.hpp"
 #include "plataforma/janelas.hpp"
 
 namespace pl = plataforma;
-
-double escala_dpi(Hwnd janela) {
-    const std::uint32_t dpi = pl::dpi_da_janela(janela);
-    return dpi ? dpi / 96.0 : 1.0;
-}
-
-Retangulo relativo_ao_chat(const Retangulo& r, const Retangulo& chat) {
-    return deslocar(r, -std::int64_t{chat.esquerda}, -std::int64_t{chat.topo});
-}
 
 std::optional<Retangulo> buraco_extra(const std::optional<Retangulo>& cartao, const Retangulo& chat) {
     if (!cartao) return std::nullopt;
@@ -28,8 +17,8 @@ std::optional<Retangulo> quadrado_do_botao(const std::optional<Retangulo>& botao
                                            const std::optional<Retangulo>& caixa, double escala) {
     if (botao) return botao;
     if (!caixa) return std::nullopt;
-    const std::int32_t lado = arredondar(32 * escala);
-    const std::int32_t margem = arredondar(4 * escala);
+    const std::int32_t lado = na_escala(32, escala);
+    const std::int32_t margem = na_escala(4, escala);
     const std::int32_t direita = somar_saturado(caixa->direita, -std::int64_t{margem});
     const std::int32_t base = somar_saturado(caixa->base, -std::int64_t{margem});
     return Retangulo{somar_saturado(direita, -std::int64_t{lado}), somar_saturado(base, -std::int64_t{lado}),
@@ -74,7 +63,7 @@ Alvo montar_alvo(const PecasDoAlvo& p) {
     a.pausado = p.pausado;
     a.buracos = p.buracos;
     a.buraco_extra = buraco_extra(buraco_do_cartao.copiar(), p.chat);
-    a.botao = quadrado_do_botao(RET_DO_BOTAO.copiar(), RET_DA_CAIXA.copiar(), escala_dpi(p.janela));
+    a.botao = quadrado_do_botao(p.botao, p.caixa, escala_dpi(p.janela));
     a.origem_cliente = pl::cliente_para_tela(p.janela, {0, 0});
     a.frente = navegador_na_frente(p.janela);
     a.avista = chat_a_vista(p.chat, p.janela);

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "localizador/alvo.hpp"
+#include "estado/alvo.hpp"
 
 struct PecasDoAlvo {
     Site site = Site::Twitch;
@@ -19,10 +19,12 @@ struct PecasDoAlvo {
     bool com7tv = false;
     bool pausado = false;
     std::vector<Retangulo> buracos;  // já relativos ao canto do chat
+    std::optional<Retangulo> caixa;  // a caixa de digitar e o botão da busca do que cobre
+    std::optional<Retangulo> botao;
 };
 
-// Lê o buraco do cartão, a caixa e o botão guardados, a janela da frente e o
-// que está por cima do chat, e monta o alvo.
+// Lê o buraco do cartão, a janela da frente e o que está por cima do chat, e
+// monta o alvo.
 Alvo montar_alvo(const PecasDoAlvo& p);
 
 // O buraco do cartão recortado no chat e relativo a ele; nenhum quando sobra
@@ -36,6 +38,3 @@ std::optional<Retangulo> quadrado_do_botao(const std::optional<Retangulo>& botao
 bool navegador_na_frente(Hwnd navegador);
 // Nos três pontos da linha do meio do chat não há janela de outro programa.
 bool chat_a_vista(const Retangulo& chat, Hwnd navegador);
-// Relativo ao canto de cima à esquerda do chat.
-Retangulo relativo_ao_chat(const Retangulo& r, const Retangulo& chat);
-double escala_dpi(Hwnd janela);

@@ -3,9 +3,9 @@
 #include <map>
 #include <mutex>
 
-#include "comum/globais.hpp"
 #include "comum/minusculas.hpp"
-#include "comum/protegido.hpp"
+#include "estado/consultas.hpp"
+#include "estado/processo.hpp"
 #include "plataforma/janelas.hpp"
 #include "plataforma/sistema.hpp"
 
@@ -14,20 +14,8 @@ using uia::Propriedade;
 
 namespace {
 
-std::string entre_aspas(const std::string& s) {
-    std::string r = "\"";
-    for (char c : s) {
-        if (c == '"' || c == '\\') r += '\\';
-        r += c;
-    }
-    return r + "\"";
-}
-
-// As linhas das tabelas de condição de cada modo.
-struct LinhaDeCondicao {
-    Propriedade propriedade;
-    bool exata;  // senão: contém, sem caixa
-    const char* texto;
+constexpr LinhaDeCondicao kDocumentoEEndereco[] = {
+    {Propriedade::classe, true, "OmniboxViewViews"},
 };
 
 constexpr LinhaDeCondicao kTwitch[] = {
@@ -46,8 +34,6 @@ constexpr LinhaDeCondicao kKick[] = {
     {Propriedade::papel, true, "heading"},
 };
 
-Protegido<std::map<Hwnd, bool>> CACHE_DO_OPERA;
-
 }  // namespace
 
 std::string forma_de_depuracao(const Retangulo& r) {
@@ -55,10 +41,19 @@ std::string forma_de_depuracao(const Retangulo& r) {
            std::to_string(r.direita) + ", " + std::to_string(r.base) + ")";
 }
 
+std::string forma_de_depuracao(std::string_view s) {
+    std::string r = "\"";
+    for (char c : s) {
+        if (c == '"' || c == '\\') r += '\\';
+        r += c;
+    }
+    return r + "\"";
+}
+
 std::string forma_de_depuracao(const Candidato& c) {
-    return "Candidato { papel_aria: " + entre_aspas(c.papel_aria) + ", id: " + entre_aspas(c.id) +
-           ", classe: " + entre_aspas(c.classe) + ", nome: " + entre_aspas(c.nome) +
-           ", valor: " + entre_aspas(c.valor) + ", ret: " + forma_de_depuracao(c.ret) + " }";
+    return "Candidato { papel_aria: " + forma_de_depuracao(c.papel_aria) + ", id: " + forma_de_depuracao(c.id) +
+           ", classe: " + forma_de_depuracao(c.classe) + ", nome: " + forma_de_depuracao(c.nome) +
+           ", valor: " + forma_de_depuracao(c.valor) + ", ret: " + forma_de_depuracao(c.ret) + " }";
 }
 
 uia::Automacao criar_automacao() {
@@ -67,17 +62,8 @@ uia::Automacao criar_automacao() {
     return *a;
 }
 
-std::optional<std::string> executavel_da_janela(Hwnd janela) {
-    const auto dono = pl::processo_da_janela(janela);
-    if (!dono) return std::nullopt;
-    const auto caminho = pl::caminho_do_processo(dono->processo);
-    if (!caminho) return std::nullopt;
-    const std::size_t barra = caminho->rfind('\\');
-    return minusculas(barra == std::string::npos ? *caminho : caminho->substr(barra + 1));
-}
-
 bool eh_opera(Hwnd janela) {
-    const auto guardado = CACHE_DO_OPERA.com([&](const std::map<Hwnd, bool>& m) -> std::optional<bool> {
+    const auto guardado = processo().CACHE_DO_OPERA.com([&](const std::map<Hwnd, bool>& m) -> std::optional<bool> {
         const auto it = m.find(janela);
         if (it == m.end()) return std::nullopt;
         return it->second;
@@ -85,11 +71,9 @@ bool eh_opera(Hwnd janela) {
     if (guardado) return *guardado;
     // A consulta ao processo fica fora da trava.
     const bool opera = executavel_da_janela(janela) == std::optional<std::string>("opera.exe");
-    CACHE_DO_OPERA.com([&](std::map<Hwnd, bool>& m) { m[janela] = opera; });
+    processo().CACHE_DO_OPERA.com([&](std::map<Hwnd, bool>& m) { m[janela] = opera; });
     return opera;
 }
-
-void esquecer_cache_do_opera() { CACHE_DO_OPERA.guardar({}); }
 
 Hwnd janela_da_pagina(Hwnd janela) {
     if (!eh_opera(janela)) return janela;
@@ -130,26 +114,50 @@ uia::Resultado<std::vector<uia::Elemento>> buscar_fora_da_vidrel(const uia::Auto
     return achados;
 }
 
+uia::Resultado<uia::Condicao> condicao_de_tabela(const uia::Automacao& a,
+                                                 std::span<const LinhaDeCondicao> linhas,
+                                                 std::optional<uia::Condicao> antes) {
+    for (const LinhaDeCondicao& l : linhas) {
+        const std::string texto = l.texto;
+        auto nova = l.exata ? a.igual(l.propriedade, texto) : a.contem(l.propriedade, texto);
+        if (!nova) return nova.erro();
+        if (!antes) {
+            antes = *nova;
+            continue;
+        }
+        auto ou = a.ou(*antes, *nova);
+        if (!ou) return ou.erro();
+        antes = *ou;
+    }
+    if (!antes) return a.verdadeira();
+    return *antes;
+}
+
+std::span<const LinhaDeCondicao> linhas_do_modo(ModoLeitura modo) {
+    if (modo == ModoLeitura::Twitch) return kTwitch;
+    if (modo == ModoLeitura::Kick) return kKick;
+    return {};
+}
+
 uia::Resultado<uia::Condicao> condicao_do_modo(const uia::Automacao& a, ModoLeitura modo) {
     if (modo == ModoLeitura::ArvoreInteira) return a.verdadeira();
-    auto c = a.igual(Propriedade::tipo, uia::tipo::documento);
+    auto documento = a.igual(Propriedade::tipo, uia::tipo::documento);
+    if (!documento) return documento.erro();
+    auto c = condicao_de_tabela(a, kDocumentoEEndereco, *documento);
     if (!c) return c;
-    auto juntar = [&](uia::Resultado<uia::Condicao> nova) -> bool {
-        if (!nova) {
-            c = nova.erro();
-            return false;
-        }
-        c = a.ou(*c, *nova);
-        return c.ok();
-    };
-    if (!juntar(a.igual(Propriedade::classe, std::string("OmniboxViewViews")))) return c;
-    const auto linhas = modo == ModoLeitura::Twitch ? std::begin(kTwitch) : std::begin(kKick);
-    const auto fim = modo == ModoLeitura::Twitch ? std::end(kTwitch) : std::end(kKick);
-    for (auto l = linhas; l != fim; ++l) {
-        const std::string texto = l->texto;
-        if (!juntar(l->exata ? a.igual(l->propriedade, texto) : a.contem(l->propriedade, texto))) return c;
-    }
-    return c;
+    return condicao_de_tabela(a, linhas_do_modo(modo), *c);
+}
+
+ElementoLido ler_elemento(uia::Elemento e) {
+    ElementoLido lido;
+    lido.candidato.papel_aria = e.papel_em_cache().valor_ou({});
+    lido.candidato.id = e.id_em_cache().valor_ou({});
+    lido.candidato.classe = e.classe_em_cache().valor_ou({});
+    lido.candidato.nome = e.nome_em_cache().valor_ou({});
+    lido.candidato.valor = e.valor_em_cache().valor_ou(std::nullopt).value_or("");
+    lido.candidato.ret = e.retangulo_em_cache().valor_ou({});
+    lido.elemento = std::move(e);
+    return lido;
 }
 
 uia::Resultado<LeituraDaPagina> ler_pagina(const uia::Automacao& a, Hwnd janela, ModoLeitura modo) {
@@ -168,21 +176,15 @@ uia::Resultado<LeituraDaPagina> ler_pagina(const uia::Automacao& a, Hwnd janela,
     std::optional<uia::Elemento> melhor_documento;
     std::int64_t melhor_area = 0;
     for (uia::Elemento& e : *achados) {
-        ElementoLido lido;
-        lido.candidato.ret = e.retangulo_em_cache().valor_ou({});
-        if (e.tipo_em_cache().valor_ou(0) == uia::tipo::documento) {
+        const bool documento = e.tipo_em_cache().valor_ou(0) == uia::tipo::documento;
+        ElementoLido lido = ler_elemento(std::move(e));
+        if (documento) {
             const std::int64_t area = lido.candidato.ret.area();
             if (!melhor_documento || area > melhor_area) {
-                melhor_documento = e;
+                melhor_documento = lido.elemento;
                 melhor_area = area;
             }
         }
-        lido.candidato.papel_aria = e.papel_em_cache().valor_ou({});
-        lido.candidato.id = e.id_em_cache().valor_ou({});
-        lido.candidato.classe = e.classe_em_cache().valor_ou({});
-        lido.candidato.nome = e.nome_em_cache().valor_ou({});
-        lido.candidato.valor = e.valor_em_cache().valor_ou(std::nullopt).value_or("");
-        lido.elemento = std::move(e);
         leitura.elementos.push_back(std::move(lido));
     }
     leitura.documento = melhor_documento;

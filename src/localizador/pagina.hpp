@@ -4,7 +4,9 @@
 // cache, e a busca que nunca entra na janela da Vidrel.
 
 #include <optional>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "comum/tipos.hpp"
@@ -26,6 +28,8 @@ struct Candidato {
 std::string forma_de_depuracao(const Candidato& c);
 // "(l, t, r, b)": a forma de depuração de um retângulo nos logs.
 std::string forma_de_depuracao(const Retangulo& r);
+// O texto entre aspas, com aspas e barras escapadas.
+std::string forma_de_depuracao(std::string_view texto);
 
 struct ElementoLido {
     Candidato candidato;
@@ -55,13 +59,26 @@ uia::Resultado<std::vector<uia::Elemento>> buscar_fora_da_vidrel(const uia::Auto
                                                                  const uia::Condicao& condicao,
                                                                  const uia::PedidoDeCache& pedido);
 
-// As condições de ler_pagina para um modo (o OU de todas, na ordem da tabela).
+// Uma linha de uma tabela de condições.
+struct LinhaDeCondicao {
+    uia::Propriedade propriedade;
+    bool exata;  // senão: contém, sem caixa
+    const char* texto;
+};
+
+// O OU das linhas, feito da esquerda para a direita a partir de "antes"
+// (quando há); sem linha nem "antes", a condição verdadeira.
+uia::Resultado<uia::Condicao> condicao_de_tabela(const uia::Automacao& a,
+                                                 std::span<const LinhaDeCondicao> linhas,
+                                                 std::optional<uia::Condicao> antes = std::nullopt);
+// As linhas do site de um modo (vazias em ArvoreInteira).
+std::span<const LinhaDeCondicao> linhas_do_modo(ModoLeitura modo);
+// As condições de ler_pagina para um modo: documento, barra de endereço e as
+// linhas do site.
 uia::Resultado<uia::Condicao> condicao_do_modo(const uia::Automacao& a, ModoLeitura modo);
 
-bool eh_opera(Hwnd janela);
-// O nome do executável da janela, em minúsculas; nenhum quando o processo não
-// se deixa consultar.
-std::optional<std::string> executavel_da_janela(Hwnd janela);
+// A foto de um elemento achado numa busca com cache; o que o pedido não trouxe
+// fica vazio.
+ElementoLido ler_elemento(uia::Elemento e);
 
-// Para os testes dentro do processo: esquece o que se sabe das janelas.
-void esquecer_cache_do_opera();
+bool eh_opera(Hwnd janela);

@@ -1,13 +1,21 @@
-#include "acoes/comandos.hpp"
-#include "comum/globais.hpp"
+// O modo hospedado, o de produção: a janela do app é a Vidrel; o localizador
+// roda nesta thread, e estas são as threads que o acompanham.
+
+#include "acoes/executor.hpp"
+#include "acoes/leitor.hpp"
+#include "estado/processo.hpp"
+#include "janela/eventos_do_navegador.hpp"
+#include "janela/ponteiro.hpp"
 #include "localizador/localizador.hpp"
 #include "modos/modos.hpp"
-#include "plataforma/sistema.hpp"
+#include "modos/threads.hpp"
 
 void rodar_hospedado(Hwnd janela) {
     JANELA = janela;
     JANELA_EXTERNA = true;
-    if (!plataforma::iniciar_thread(executor_de_comandos))
-        plataforma::parar("não consegui iniciar a thread do executor de comandos");
+    iniciar_ou_parar(executor_de_comandos, "do executor de comandos");
+    iniciar_ou_parar(leitor_de_comandos, "do leitor de comandos");
+    iniciar_ou_parar(observador_do_ponteiro, "do ponteiro");
+    iniciar_ou_parar(observador_de_janelas, "das janelas");
     rodar_localizador();
 }

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "localizador/descoberta.hpp"
-#include "localizador/saida.hpp"
+#include "estado/saida.hpp"
 #include "modos/modos.hpp"
 #include "plataforma/janelas.hpp"
 #include "plataforma/sistema.hpp"

@@ -1,16 +1,23 @@
+// O modo protótipo: a nossa Vidrel com o cartão de demonstração, o localizador
+// numa thread e o laço de mensagens da janela nesta.
+
 #include <mutex>
 
-#include "comum/globais.hpp"
+#include "estado/processo.hpp"
+#include "estado/saida.hpp"
+#include "janela/eventos_do_navegador.hpp"
+#include "janela/ponteiro.hpp"
 #include "janela/vidrel_propria.hpp"
 #include "localizador/localizador.hpp"
-#include "localizador/saida.hpp"
 #include "modos/modos.hpp"
+#include "modos/threads.hpp"
 #include "plataforma/janelas.hpp"
 #include "plataforma/sistema.hpp"
 
 int rodar_prototipo() {
-    if (!plataforma::iniciar_thread([] { rodar_localizador(); }))
-        plataforma::parar("não consegui iniciar a thread do localizador");
+    iniciar_ou_parar(observador_do_ponteiro, "do ponteiro");
+    iniciar_ou_parar(observador_de_janelas, "das janelas");
+    iniciar_ou_parar([] { rodar_localizador(); }, "do localizador");
     // Até aqui JANELA é 0 e o localizador não avisa ninguém.
     JANELA = criar_vidrel();
     {

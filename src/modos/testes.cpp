@@ -4,8 +4,8 @@
 #include <limits>
 #include <string>
 
-#include "acoes/comandos.hpp"
-#include "comum/log.hpp"
+#include "comum/texto.hpp"
+#include "estado/log.hpp"
 #include "janela/animacoes.hpp"
 #include "localizador/pagina.hpp"
 #include "modos/modos.hpp"

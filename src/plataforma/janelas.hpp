@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "comum/texto.hpp"
 #include "comum/tipos.hpp"
 
 namespace plataforma {
@@ -62,6 +63,14 @@ enum class Ancestral : std::uint32_t { pai = 1, raiz = 2, dono_raiz = 3 };
 // GetWindow.
 enum class Vizinha : std::uint32_t { anterior = 3, primeira_filha = 5 };
 
+// Uma chamada do Windows que pode falhar: vazio = feita; senão o erro
+// (GetLastError) como "HRESULT 0x8007....".
+struct FeitoNoWindows {
+    std::uint32_t erro = 0;  // 0 = feito
+    explicit operator bool() const { return erro == 0; }
+    std::string texto() const { return texto_de_hresult(hresult_do_win32(erro)); }
+};
+
 struct Mensagem {
     Hwnd janela = 0;
     std::uint32_t msg = 0;
@@ -94,7 +103,10 @@ void traduzir_e_despachar(const Mensagem& m);
 std::intptr_t procedimento_padrao(Hwnd janela, std::uint32_t msg, std::uintptr_t wparam,
                                   std::intptr_t lparam);
 bool postar_mensagem(Hwnd janela, std::uint32_t msg, std::uintptr_t wparam, std::intptr_t lparam);
+// ShowWindow: espera a thread da janela (só para janelas nossas).
 bool mostrar_janela(Hwnd janela, int comando);
+// ShowWindowAsync: não espera a thread da janela (a do app, ocupada, não nos para).
+bool mostrar_janela_sem_esperar(Hwnd janela, int comando);
 // InvalidateRect da área cliente inteira.
 bool invalidar(Hwnd janela, bool apagar);
 
@@ -112,9 +124,9 @@ std::uint32_t dpi_da_janela(Hwnd janela);                      // GetDpiForWindo
 bool posicionar_janela(Hwnd janela, Hwnd depois_de, int x, int y, int largura, int altura,
                        std::uint32_t opcoes);
 std::optional<std::uint32_t> estilo_da_janela(Hwnd janela);  // GetWindowLongPtrW(GWL_STYLE)
-bool definir_estilo(Hwnd janela, std::uint32_t novo);        // SetWindowLongPtrW(GWL_STYLE)
-bool definir_dono(Hwnd janela, Hwnd dono);                   // SetWindowLongPtrW(GWLP_HWNDPARENT)
-bool definir_pai(Hwnd janela, Hwnd pai);                     // SetParent; 0 = nenhum
+FeitoNoWindows definir_estilo(Hwnd janela, std::uint32_t novo);  // SetWindowLongPtrW(GWL_STYLE)
+FeitoNoWindows definir_dono(Hwnd janela, Hwnd dono);             // SetWindowLongPtrW(GWLP_HWNDPARENT)
+FeitoNoWindows definir_pai(Hwnd janela, Hwnd pai);               // SetParent; 0 = nenhum
 Hwnd ancestral(Hwnd janela, Ancestral qual);                 // GetAncestor
 Hwnd vizinha(Hwnd janela, Vizinha qual);                     // GetWindow
 Hwnd janela_da_frente();                                     // GetForegroundWindow

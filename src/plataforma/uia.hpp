@@ -15,7 +15,6 @@
 // elementos (CompareElements), que o próprio UI Automation permite.
 
 #include <cstdint>
-#include <cstdio>
 #include <initializer_list>
 #include <memory>
 #include <optional>
@@ -24,6 +23,7 @@
 #include <variant>
 #include <vector>
 
+#include "comum/texto.hpp"
 #include "comum/tipos.hpp"
 
 namespace plataforma::uia {
@@ -40,9 +40,8 @@ struct Erro {
 
     // "HRESULT 0x80040201" (mais a descrição, se houver).
     std::string texto() const {
-        char hex[24];
-        std::snprintf(hex, sizeof hex, "HRESULT 0x%08X", static_cast<unsigned>(hresult));
-        return descricao.empty() ? std::string(hex) : std::string(hex) + ": " + descricao;
+        const std::string hex = texto_de_hresult(static_cast<std::uint32_t>(hresult));
+        return descricao.empty() ? hex : hex + ": " + descricao;
     }
 };
 

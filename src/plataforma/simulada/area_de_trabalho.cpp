@@ -69,6 +69,11 @@ void AreaDeTrabalho::limpar() {
     proxima_janela = 0x30000;
     filas.clear();
     acordar_pendente = false;
+    {
+        std::lock_guard g(travadas_trava);
+        threads_travadas.clear();
+        adiados.clear();
+    }
 }
 
 std::optional<std::int32_t> AreaDeTrabalho::deve_falhar(const std::string& chamada, Hwnd janela,

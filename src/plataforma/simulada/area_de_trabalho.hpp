@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -114,7 +115,7 @@ struct LentidaoSim {
 
 // Um gancho de WinEvents instalado pelo programa.
 struct GanchoSim {
-    Gancho id = 0;
+    std::intptr_t id = 0;
     std::uint32_t de = 0, ate = 0;
     std::uint32_t processo = 0;  // 0 = todos
     ChamadaDeEvento chamada = nullptr;
@@ -181,7 +182,7 @@ public:
     std::vector<GanchoSim> ganchos;
     std::map<std::uintptr_t, AvisoPendente> avisos;
     std::uintptr_t proximo_aviso = 1;
-    Gancho proximo_gancho = 0x7000;
+    std::intptr_t proximo_gancho = 0x7000;
     bool lupa_iniciada = false;
     ElementoPtr raiz_uia;  // o elemento da área de trabalho
     int proximo_elemento = 1;
@@ -192,6 +193,15 @@ public:
     plataforma::Trava filas_trava;
     plataforma::Sinal filas_sinal;
     std::map<std::thread::id, std::deque<Mensagem>> filas;
+
+    // As threads de janelas da cena que estão travadas (ações "travar" e
+    // "destravar"): quem chama uma função que espera por elas fica parado; o
+    // que não espera fica guardado e acontece quando ela volta. Fora de "m":
+    // a ordem é travadas_trava depois de m, nunca o contrário com espera.
+    plataforma::Trava travadas_trava;
+    plataforma::Sinal travadas_sinal;
+    std::set<std::uint32_t> threads_travadas;
+    std::map<std::uint32_t, std::vector<std::function<void(AreaDeTrabalho&)>>> adiados;
 
     // Esvazia tudo (antes de carregar outra cena).
     void limpar();

@@ -495,6 +495,9 @@ void validar_evento(const EventoDaCena& e, Rascunho& r, AreaDeTrabalho& rascunho
         Montador::lentidao(l);
     } else if (a == "focar") {
         chave_existente("chave");
+    } else if (a == "travar" || a == "destravar") {
+        janela_existente("janela");
+        if (a == "travar" && l.tem("ms") && l.inteiro("ms") < 0) Leitor::erro_em(l.de("ms"), "não pode ser negativo");
     } else if (a == "arrasto") {
         janela_existente("janela");
         const std::string fase = l.texto("fase");
@@ -668,6 +671,17 @@ Cena carregar_cena(const std::string& texto, AreaDeTrabalho& a) {
             }
         }
         l.fim();
+        // "travar" com "ms" solta sozinho depois desse tempo.
+        for (std::size_t i = 0, n = cena.linha_do_tempo.size(); i < n; ++i) {
+            const EventoDaCena& e = cena.linha_do_tempo[i];
+            if (e.acao != "travar" || !e.dados.contains("ms") || !e.dados["ms"].is_number_integer()) continue;
+            EventoDaCena solta;
+            solta.em_ms = e.em_ms + std::max<std::int64_t>(0, e.dados["ms"].get<std::int64_t>());
+            solta.acao = "destravar";
+            solta.onde = e.onde;
+            solta.dados = {{"em", solta.em_ms}, {"acao", "destravar"}, {"janela", e.dados.value("janela", Json())}};
+            cena.linha_do_tempo.push_back(std::move(solta));
+        }
         // A ordem de aplicação é a dos instantes; no mesmo instante, a do arquivo.
         std::stable_sort(cena.linha_do_tempo.begin(), cena.linha_do_tempo.end(),
                          [](const EventoDaCena& x, const EventoDaCena& y) { return x.em_ms < y.em_ms; });
@@ -691,6 +705,38 @@ Cena carregar_cena(const std::string& texto, AreaDeTrabalho& a) {
 namespace plataforma::simulada {
 
 namespace {
+
+// Trava ou solta a thread da janela; ao soltar, o que ficou guardado para ela
+// acontece, na ordem, e quem esperava segue.
+void travar_thread(Hwnd janela, bool travar) {
+    AreaDeTrabalho& a = AreaDeTrabalho::global();
+    std::uint32_t thread = 0;
+    {
+        std::lock_guard g(a.m);
+        const JanelaSim* j = a.achar(janela);
+        if (!j) return;
+        thread = j->thread;
+    }
+    std::vector<std::function<void(AreaDeTrabalho&)>> adiados;
+    {
+        std::lock_guard g(a.travadas_trava);
+        if (travar) {
+            a.threads_travadas.insert(thread);
+        } else {
+            a.threads_travadas.erase(thread);
+            adiados = std::move(a.adiados[thread]);
+            a.adiados.erase(thread);
+        }
+        a.travadas_sinal.notificar_todos();
+    }
+    bool acordar = false;
+    {
+        std::lock_guard g(a.m);
+        for (auto& f : adiados) f(a);
+        acordar = std::exchange(a.acordar_pendente, false);
+    }
+    if (acordar) acordar_filas();
+}
 
 // O vetor que guarda o elemento: os filhos da mãe ou a árvore da janela.
 std::vector<ElementoPtr>* lista_que_guarda(AreaDeTrabalho& a, const ElementoPtr& e) {
@@ -724,6 +770,11 @@ void aplicar_evento(const EventoDaCena& e, bool adiar_avisos) {
             std::ofstream(caminho_utf8(caminho)).put('\n');
         else
             std::filesystem::remove(caminho_utf8(caminho), erro);
+        Rastro::global().registrar(std::move(rastro));
+        return;
+    }
+    if (e.acao == "travar" || e.acao == "destravar") {
+        travar_thread(e.dados.at("janela").get<Hwnd>(), e.acao == "travar");
         Rastro::global().registrar(std::move(rastro));
         return;
     }

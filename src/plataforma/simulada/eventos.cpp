@@ -14,8 +14,9 @@ namespace plataforma {
 
 using simulada::AreaDeTrabalho;
 
-Gancho instalar_gancho(std::uint32_t de, std::uint32_t ate, std::uint32_t processo, ChamadaDeEvento chamada) {
-    Gancho id = 0;
+std::intptr_t instalar_gancho(std::uint32_t de, std::uint32_t ate, std::uint32_t processo,
+                              ChamadaDeEvento chamada) {
+    std::intptr_t id = 0;
     {
         AreaDeTrabalho& a = AreaDeTrabalho::global();
         std::lock_guard g(a.m);
@@ -29,7 +30,7 @@ Gancho instalar_gancho(std::uint32_t de, std::uint32_t ate, std::uint32_t proces
     return id;
 }
 
-bool remover_gancho(Gancho gancho) {
+bool remover_gancho(std::intptr_t gancho) {
     bool ok = false;
     {
         AreaDeTrabalho& a = AreaDeTrabalho::global();
@@ -57,16 +58,26 @@ void esperar_mensagens(std::chrono::milliseconds limite) {
     }
 }
 
-bool lupa_iniciar() {
-    bool ok = false;
+SessaoDaLupa::SessaoDaLupa() {
     {
         AreaDeTrabalho& a = AreaDeTrabalho::global();
         std::lock_guard g(a.m);
-        ok = !a.deve_falhar("MagInitialize");
-        a.lupa_iniciada = ok;
+        const auto falha = a.deve_falhar("MagInitialize");
+        iniciada_ = !falha;
+        if (falha) erro_ = texto_de_hresult(static_cast<std::uint32_t>(*falha));
+        a.lupa_iniciada = iniciada_;
     }
-    simulada::Rastro::global().registrar({{"efeito", "MagInitialize"}, {"ok", ok}});
-    return ok;
+    simulada::Rastro::global().registrar({{"efeito", "MagInitialize"}, {"ok", iniciada_}});
+}
+
+SessaoDaLupa::~SessaoDaLupa() {
+    if (!iniciada_) return;
+    {
+        AreaDeTrabalho& a = AreaDeTrabalho::global();
+        std::lock_guard g(a.m);
+        a.lupa_iniciada = false;
+    }
+    simulada::Rastro::global().registrar({{"efeito", "MagUninitialize"}});
 }
 
 bool lupa_transformar(float fator, int x, int y) {
@@ -79,16 +90,6 @@ bool lupa_transformar(float fator, int x, int y) {
     simulada::Rastro::global().registrar(
         {{"efeito", "MagSetFullscreenTransform"}, {"fator", fator}, {"x", x}, {"y", y}, {"ok", ok}});
     return ok;
-}
-
-bool lupa_encerrar() {
-    {
-        AreaDeTrabalho& a = AreaDeTrabalho::global();
-        std::lock_guard g(a.m);
-        a.lupa_iniciada = false;
-    }
-    simulada::Rastro::global().registrar({{"efeito", "MagUninitialize"}});
-    return true;
 }
 
 }  // namespace plataforma

@@ -54,6 +54,34 @@ Json ret_json(const Retangulo& r) { return Json::array({r.esquerda, r.topo, r.di
 
 void rastrear(Json j) { Rastro::global().registrar(std::move(j)); }
 
+// Uma chamada que o Windows manda à thread da janela e espera a resposta
+// (SendMessage por baixo): com a thread travada, quem chama fica parado até
+// ela voltar. Chamada sem a trava da área.
+void esperar_a_thread_da(Hwnd janela) {
+    AreaDeTrabalho& a = area();
+    std::uint32_t thread = 0;
+    {
+        std::lock_guard g(a.m);
+        const JanelaSim* j = a.achar(janela);
+        if (!j || j->propria) return;  // as nossas respondem na nossa thread
+        thread = j->thread;
+    }
+    std::unique_lock lk(a.travadas_trava);
+    while (a.threads_travadas.count(thread)) a.travadas_sinal.esperar(lk);
+}
+
+// Uma chamada que o Windows só entrega à thread da janela (SWP_ASYNCWINDOWPOS,
+// ShowWindowAsync): com a thread travada, o efeito fica para quando ela voltar.
+// Com a trava da área tomada; falso quando não foi adiada.
+bool adiar_se_travada(AreaDeTrabalho& a, Hwnd janela, std::function<void(AreaDeTrabalho&)> efeito) {
+    const JanelaSim* j = a.achar(janela);
+    if (!j || j->propria) return false;
+    std::lock_guard g(a.travadas_trava);
+    if (!a.threads_travadas.count(j->thread)) return false;
+    a.adiados[j->thread].push_back(std::move(efeito));
+    return true;
+}
+
 }  // namespace
 
 void tornar_ciente_de_dpi() { rastrear({{"efeito", "SetProcessDpiAwarenessContext"}}); }
@@ -205,6 +233,7 @@ bool postar_mensagem(Hwnd janela, std::uint32_t msg, std::uintptr_t wparam, std:
 }
 
 bool mostrar_janela(Hwnd janela, int comando) {
+    esperar_a_thread_da(janela);
     bool antes = false;
     const bool existe = com_area([&](AreaDeTrabalho& a) {
         JanelaSim* j = a.achar(janela);
@@ -215,6 +244,23 @@ bool mostrar_janela(Hwnd janela, int comando) {
     });
     rastrear({{"efeito", "ShowWindow"}, {"janela", janela}, {"comando", comando}, {"ok", existe}});
     return antes;
+}
+
+bool mostrar_janela_sem_esperar(Hwnd janela, int comando) {
+    bool adiado = false;
+    const bool existe = com_area([&](AreaDeTrabalho& a) {
+        if (!a.existe(janela)) return false;
+        auto efeito = [janela, comando](AreaDeTrabalho& x) {
+            if (x.existe(janela)) x.mudar_visibilidade(janela, comando != sw::esconder);
+        };
+        adiado = adiar_se_travada(a, janela, efeito);
+        if (!adiado) efeito(a);
+        return true;
+    });
+    Json linha = {{"efeito", "ShowWindowAsync"}, {"janela", janela}, {"comando", comando}, {"ok", existe}};
+    if (adiado) linha["adiado"] = true;
+    rastrear(std::move(linha));
+    return existe;
 }
 
 bool invalidar(Hwnd janela, bool apagar) {
@@ -287,38 +333,57 @@ std::uint32_t dpi_da_janela(Hwnd janela) {
     });
 }
 
+namespace {
+
+// O efeito de um SetWindowPos, com a trava da área tomada.
+std::optional<Retangulo> aplicar_posicao(AreaDeTrabalho& a, Hwnd janela, Hwnd depois_de, int x, int y,
+                                         int largura, int altura, std::uint32_t opcoes) {
+    JanelaSim* j = a.achar(janela);
+    if (!j) return std::nullopt;
+    Retangulo novo = j->ret;
+    Ponto origem{0, 0};
+    if (JanelaSim* mae = a.achar(j->pai)) {
+        const Retangulo c = a.cliente_em_tela(*mae);
+        origem = {c.esquerda, c.topo};
+    }
+    if (!(opcoes & swp::sem_mover)) {
+        const std::int32_t nx = somar_saturado(origem.x, x);
+        const std::int32_t ny = somar_saturado(origem.y, y);
+        novo = deslocar(novo, std::int64_t{nx} - novo.esquerda, std::int64_t{ny} - novo.topo);
+    }
+    if (!(opcoes & swp::sem_tamanho)) {
+        novo.direita = somar_saturado(novo.esquerda, std::max(0, largura));
+        novo.base = somar_saturado(novo.topo, std::max(0, altura));
+    }
+    a.mover(janela, novo);
+    if (!(opcoes & swp::sem_ordem)) a.colocar_depois_de(janela, depois_de);
+    if (opcoes & swp::mostrar) a.mudar_visibilidade(janela, true);
+    if (opcoes & swp::esconder) a.mudar_visibilidade(janela, false);
+    return a.achar(janela)->ret;
+}
+
+}  // namespace
+
 bool posicionar_janela(Hwnd janela, Hwnd depois_de, int x, int y, int largura, int altura,
                        std::uint32_t opcoes) {
+    const bool sem_esperar = (opcoes & swp::assincrono) != 0;
+    if (!sem_esperar) esperar_a_thread_da(janela);
     std::optional<Retangulo> resultado;
+    bool adiado = false;
     const bool ok = com_area([&](AreaDeTrabalho& a) {
-        JanelaSim* j = a.achar(janela);
-        if (!j || a.deve_falhar("SetWindowPos", janela)) return false;
-        Retangulo novo = j->ret;
-        Ponto origem{0, 0};
-        if (JanelaSim* mae = a.achar(j->pai)) {
-            const Retangulo c = a.cliente_em_tela(*mae);
-            origem = {c.esquerda, c.topo};
-        }
-        if (!(opcoes & swp::sem_mover)) {
-            const std::int32_t nx = somar_saturado(origem.x, x);
-            const std::int32_t ny = somar_saturado(origem.y, y);
-            novo = deslocar(novo, std::int64_t{nx} - novo.esquerda, std::int64_t{ny} - novo.topo);
-        }
-        if (!(opcoes & swp::sem_tamanho)) {
-            novo.direita = somar_saturado(novo.esquerda, std::max(0, largura));
-            novo.base = somar_saturado(novo.topo, std::max(0, altura));
-        }
-        a.mover(janela, novo);
-        if (!(opcoes & swp::sem_ordem)) a.colocar_depois_de(janela, depois_de);
-        if (opcoes & swp::mostrar) a.mudar_visibilidade(janela, true);
-        if (opcoes & swp::esconder) a.mudar_visibilidade(janela, false);
-        resultado = a.achar(janela)->ret;
+        if (!a.achar(janela) || a.deve_falhar("SetWindowPos", janela)) return false;
+        if (sem_esperar)
+            adiado = adiar_se_travada(a, janela, [=](AreaDeTrabalho& x_) {
+                aplicar_posicao(x_, janela, depois_de, x, y, largura, altura, opcoes);
+            });
+        if (!adiado) resultado = aplicar_posicao(a, janela, depois_de, x, y, largura, altura, opcoes);
         return true;
     });
-    Json linha = {
-        {"efeito", "SetWindowPos"}, {"janela", janela}, {"depois_de", depois_de}, {"x", x},  {"y", y},
-        {"largura", largura},       {"altura", altura}, {"opcoes", opcoes},       {"ok", ok}};
+    Json linha = {{"efeito", "SetWindowPos"}, {"janela", janela}, {"depois_de", depois_de},
+                  {"x", x},  {"y", y},  {"largura", largura},
+                  {"altura", altura}, {"opcoes", opcoes}, {"ok", ok}};
     if (resultado) linha["ret"] = ret_json(*resultado);
+    if (adiado) linha["adiado"] = true;
     rastrear(std::move(linha));
     return ok;
 }
@@ -334,47 +399,56 @@ std::optional<std::uint32_t> estilo_da_janela(Hwnd janela) {
     });
 }
 
-bool definir_estilo(Hwnd janela, std::uint32_t novo) {
-    const bool ok = com_area([&](AreaDeTrabalho& a) {
+namespace {
+
+FeitoNoWindows feito_se(std::optional<std::int32_t> falha, bool ok) {
+    if (falha) return {static_cast<std::uint32_t>(*falha)};
+    return {ok ? 0u : 1400u};  // ERROR_INVALID_WINDOW_HANDLE
+}
+
+}  // namespace
+
+FeitoNoWindows definir_estilo(Hwnd janela, std::uint32_t novo) {
+    esperar_a_thread_da(janela);
+    const FeitoNoWindows r = com_area([&](AreaDeTrabalho& a) {
         JanelaSim* j = a.achar(janela);
-        if (!j || a.deve_falhar("SetWindowLongPtrW", janela)) return false;
+        if (!j) return feito_se(std::nullopt, false);
+        if (const auto falha = a.deve_falhar("SetWindowLongPtrW", janela)) return feito_se(falha, false);
         j->estilo = novo;
         // O bit WS_VISIBLE é o próprio estado de visível.
         a.mudar_visibilidade(janela, (novo & estilo::visivel) != 0);
-        return true;
+        return feito_se(std::nullopt, true);
     });
-    rastrear({{"efeito", "SetWindowLongPtrW"},
-              {"janela", janela},
-              {"indice", "GWL_STYLE"},
-              {"valor", novo},
-              {"ok", ok}});
-    return ok;
+    rastrear({{"efeito", "SetWindowLongPtrW"}, {"janela", janela}, {"indice", "GWL_STYLE"},
+              {"valor", novo}, {"ok", static_cast<bool>(r)}});
+    return r;
 }
 
-bool definir_dono(Hwnd janela, Hwnd dono) {
-    const bool ok = com_area([&](AreaDeTrabalho& a) {
+FeitoNoWindows definir_dono(Hwnd janela, Hwnd dono) {
+    esperar_a_thread_da(janela);
+    const FeitoNoWindows r = com_area([&](AreaDeTrabalho& a) {
         JanelaSim* j = a.achar(janela);
-        if (!j || a.deve_falhar("SetWindowLongPtrW", janela)) return false;
+        if (!j) return feito_se(std::nullopt, false);
+        if (const auto falha = a.deve_falhar("SetWindowLongPtrW", janela)) return feito_se(falha, false);
         j->dono = a.existe(dono) ? dono : 0;
-        return true;
+        return feito_se(std::nullopt, true);
     });
-    rastrear({{"efeito", "SetWindowLongPtrW"},
-              {"janela", janela},
-              {"indice", "GWLP_HWNDPARENT"},
-              {"valor", dono},
-              {"ok", ok}});
-    return ok;
+    rastrear({{"efeito", "SetWindowLongPtrW"}, {"janela", janela}, {"indice", "GWLP_HWNDPARENT"},
+              {"valor", dono}, {"ok", static_cast<bool>(r)}});
+    return r;
 }
 
-bool definir_pai(Hwnd janela, Hwnd pai) {
-    const bool ok = com_area([&](AreaDeTrabalho& a) {
+FeitoNoWindows definir_pai(Hwnd janela, Hwnd pai) {
+    esperar_a_thread_da(janela);
+    const FeitoNoWindows r = com_area([&](AreaDeTrabalho& a) {
         JanelaSim* j = a.achar(janela);
-        if (!j || (pai && !a.existe(pai)) || a.deve_falhar("SetParent", pai ? pai : janela)) return false;
+        if (!j || (pai && !a.existe(pai))) return feito_se(std::nullopt, false);
+        if (const auto falha = a.deve_falhar("SetParent", pai ? pai : janela)) return feito_se(falha, false);
         a.mudar_pai(janela, pai);
-        return true;
+        return feito_se(std::nullopt, true);
     });
-    rastrear({{"efeito", "SetParent"}, {"janela", janela}, {"pai", pai}, {"ok", ok}});
-    return ok;
+    rastrear({{"efeito", "SetParent"}, {"janela", janela}, {"pai", pai}, {"ok", static_cast<bool>(r)}});
+    return r;
 }
 
 Hwnd ancestral(Hwnd janela, Ancestral qual) {

@@ -23,7 +23,12 @@ std::optional<InfoDoCursor> info_do_cursor() {
 
 bool mover_cursor(Ponto p) { return SetCursorPos(p.x, p.y) != 0; }
 
-bool tecla_apertada(int codigo_virtual) { return (GetAsyncKeyState(codigo_virtual) & 0x8000) != 0; }
+bool tecla_apertada(int codigo_virtual) {
+    // GetAsyncKeyState lê os botões físicos: com os botões trocados
+    // (SM_SWAPBUTTON), o principal é o da direita.
+    if (codigo_virtual == VK_LBUTTON && GetSystemMetrics(SM_SWAPBUTTON)) codigo_virtual = VK_RBUTTON;
+    return (GetAsyncKeyState(codigo_virtual) & 0x8000) != 0;
+}
 
 Ponto tamanho_da_tela() { return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }
 

@@ -46,7 +46,9 @@ struct Lupa {
 const Lupa& lupa() {
     static const Lupa l = [] {
         Lupa r;
-        HMODULE dll = LoadLibraryW(L"Magnification.dll");
+        // Só a do System32: uma Magnification.dll ao lado do programa ou na
+        // pasta atual nunca é carregada. A DLL fica carregada até o fim.
+        HMODULE dll = LoadLibraryExW(L"Magnification.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
         if (!dll) return r;
         auto achar = [&](const char* nome) { return reinterpret_cast<void*>(GetProcAddress(dll, nome)); };
         r.iniciar = reinterpret_cast<decltype(r.iniciar)>(achar("MagInitialize"));
@@ -59,16 +61,20 @@ const Lupa& lupa() {
 
 }  // namespace
 
-Gancho instalar_gancho(std::uint32_t de, std::uint32_t ate, std::uint32_t processo, ChamadaDeEvento chamada) {
+std::intptr_t instalar_gancho(std::uint32_t de, std::uint32_t ate, std::uint32_t processo,
+                              ChamadaDeEvento chamada) {
+    // Um gancho de outro processo já não vê os avisos do nosso; com o
+    // processo dado, WINEVENT_SKIPOWNPROCESS não muda nada no Windows e no
+    // Wine cala o gancho (ele compara a marca com o processo filtrado).
+    const DWORD opcoes = processo ? WINEVENT_OUTOFCONTEXT : WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS;
     std::lock_guard g(g_trava);
-    HWINEVENTHOOK h = SetWinEventHook(de, ate, nullptr, trampolim, processo, 0,
-                                      WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS);
+    HWINEVENTHOOK h = SetWinEventHook(de, ate, nullptr, trampolim, processo, 0, opcoes);
     if (!h) return 0;
     g_chamadas[h] = chamada;
-    return reinterpret_cast<Gancho>(h);
+    return reinterpret_cast<std::intptr_t>(h);
 }
 
-bool remover_gancho(Gancho gancho) {
+bool remover_gancho(std::intptr_t gancho) {
     HWINEVENTHOOK h = reinterpret_cast<HWINEVENTHOOK>(gancho);
     std::lock_guard g(g_trava);
     g_chamadas.erase(h);
@@ -79,10 +85,23 @@ void esperar_mensagens(std::chrono::milliseconds limite) {
     MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(limite.count()), QS_ALLINPUT);
 }
 
-bool lupa_iniciar() { return lupa().iniciar && lupa().transformar && lupa().encerrar && lupa().iniciar(); }
+SessaoDaLupa::SessaoDaLupa() {
+    const Lupa& l = lupa();
+    if (!l.iniciar || !l.transformar || !l.encerrar) {
+        erro_ = texto_de_hresult(hresult_do_win32(ERROR_PROC_NOT_FOUND));
+        return;
+    }
+    SetLastError(0);
+    iniciada_ = l.iniciar() != FALSE;
+    if (!iniciada_) erro_ = texto_de_hresult(hresult_do_win32(win32::ultimo_erro()));
+}
+
+SessaoDaLupa::~SessaoDaLupa() {
+    if (iniciada_) lupa().encerrar();
+}
+
 bool lupa_transformar(float fator, int x, int y) {
     return lupa().transformar && lupa().transformar(fator, x, y);
 }
-bool lupa_encerrar() { return lupa().encerrar && lupa().encerrar(); }
 
 }  // namespace plataforma

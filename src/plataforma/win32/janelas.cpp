@@ -152,6 +152,8 @@ bool postar_mensagem(Hwnd janela, std::uint32_t msg, std::uintptr_t wparam, std:
 
 bool mostrar_janela(Hwnd janela, int comando) { return ShowWindow(hwnd(janela), comando) != 0; }
 
+bool mostrar_janela_sem_esperar(Hwnd janela, int comando) { return ShowWindowAsync(hwnd(janela), comando) != 0; }
+
 bool invalidar(Hwnd janela, bool apagar) {
     return InvalidateRect(hwnd(janela), nullptr, apagar ? TRUE : FALSE) != 0;
 }
@@ -202,21 +204,32 @@ std::optional<std::uint32_t> estilo_da_janela(Hwnd janela) {
     return static_cast<std::uint32_t>(v);
 }
 
-bool definir_estilo(Hwnd janela, std::uint32_t novo) {
+namespace {
+
+// SetWindowLongPtrW devolve o valor anterior, que pode ser 0: só o erro da
+// thread, zerado antes, diz se falhou.
+FeitoNoWindows definir_palavra(Hwnd janela, int indice, LONG_PTR valor) {
     SetLastError(0);
-    const LONG_PTR antes = SetWindowLongPtrW(hwnd(janela), GWL_STYLE, static_cast<LONG_PTR>(novo));
-    return antes != 0 || GetLastError() == 0;
+    const LONG_PTR antes = SetWindowLongPtrW(hwnd(janela), indice, valor);
+    const DWORD erro = antes == 0 ? GetLastError() : 0;
+    return {static_cast<std::uint32_t>(erro)};
 }
 
-bool definir_dono(Hwnd janela, Hwnd dono) {
-    SetLastError(0);
-    const LONG_PTR antes = SetWindowLongPtrW(hwnd(janela), GWLP_HWNDPARENT, static_cast<LONG_PTR>(dono));
-    return antes != 0 || GetLastError() == 0;
+}  // namespace
+
+FeitoNoWindows definir_estilo(Hwnd janela, std::uint32_t novo) {
+    return definir_palavra(janela, GWL_STYLE, static_cast<LONG_PTR>(novo));
 }
 
-bool definir_pai(Hwnd janela, Hwnd pai) {
-    SetLastError(0);
-    return SetParent(hwnd(janela), hwnd(pai)) != nullptr || GetLastError() == 0;
+FeitoNoWindows definir_dono(Hwnd janela, Hwnd dono) {
+    return definir_palavra(janela, GWLP_HWNDPARENT, static_cast<LONG_PTR>(dono));
+}
+
+FeitoNoWindows definir_pai(Hwnd janela, Hwnd pai) {
+    // SetParent devolve a mãe anterior (a área de trabalho, numa de topo); nulo
+    // é a falha. O GetLastError depois de um sucesso não vale nada.
+    if (SetParent(hwnd(janela), hwnd(pai)) != nullptr) return {};
+    return {win32::ultimo_erro()};
 }
 
 Hwnd ancestral(Hwnd janela, Ancestral qual) {
@@ -273,13 +286,11 @@ std::optional<DonoDaJanela> processo_da_janela(Hwnd janela) {
 std::uint32_t processo_atual() { return GetCurrentProcessId(); }
 
 std::optional<std::string> caminho_do_processo(std::uint32_t processo) {
-    HANDLE h = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processo);
+    const win32::HandleDono h(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processo));
     if (!h) return std::nullopt;
     wchar_t buf[1024];
     DWORD tamanho = 1024;
-    const BOOL ok = QueryFullProcessImageNameW(h, 0, buf, &tamanho);
-    CloseHandle(h);
-    if (!ok) return std::nullopt;
+    if (!QueryFullProcessImageNameW(h.get(), 0, buf, &tamanho)) return std::nullopt;
     return win32::estreito(buf, tamanho);
 }
 

@@ -62,14 +62,31 @@ private:
 
 }  // namespace
 
+namespace {
+
+// BeginPaint e EndPaint como um par: o EndPaint vem também quando o corpo da
+// pintura sai no meio (uma exceção).
+class Pintura {
+public:
+    explicit Pintura(HWND janela) : janela_(janela), dc_(BeginPaint(janela, &ps_)) {}
+    ~Pintura() { EndPaint(janela_, &ps_); }
+    Pintura(const Pintura&) = delete;
+    Pintura& operator=(const Pintura&) = delete;
+    HDC dc() const { return dc_; }
+
+private:
+    HWND janela_;
+    PAINTSTRUCT ps_{};
+    HDC dc_;
+};
+
+}  // namespace
+
 void pintar(Hwnd janela, const std::function<void(TelaDePintura&)>& corpo) {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(win32::hwnd(janela), &ps);
-    {
-        TelaGdi tela(win32::hwnd(janela), dc);
-        corpo(tela);
-    }
-    EndPaint(win32::hwnd(janela), &ps);
+    const Pintura pintura(win32::hwnd(janela));
+    if (!pintura.dc()) return;
+    TelaGdi tela(win32::hwnd(janela), pintura.dc());
+    corpo(tela);
 }
 
 }  // namespace plataforma

@@ -67,6 +67,9 @@ bool iniciar_thread(std::function<void()> corpo) {
 void encerrar_processo(int codigo) {
     std::fflush(stdout);
     std::fflush(stderr);
+    // Sem ExitProcess: ele desliga as DLLs com as outras threads ainda dentro
+    // de chamadas de UI Automation, e isso pode travar para sempre.
+    TerminateProcess(GetCurrentProcess(), static_cast<UINT>(codigo));
     std::_Exit(codigo);
 }
 
@@ -86,10 +89,9 @@ void iniciar_plataforma(int, char**) {
 std::vector<std::string> argumentos() {
     std::vector<std::string> r;
     int n = 0;
-    LPWSTR* v = CommandLineToArgvW(GetCommandLineW(), &n);
+    const win32::LocalDono<LPWSTR> v(CommandLineToArgvW(GetCommandLineW(), &n));
     if (!v) return r;
-    for (int i = 1; i < n; ++i) r.push_back(win32::estreito(v[i], wcslen(v[i])));
-    LocalFree(v);
+    for (int i = 1; i < n; ++i) r.push_back(win32::estreito(v.get()[i], wcslen(v.get()[i])));
     return r;
 }
 
@@ -102,8 +104,43 @@ void escrever_erro(std::string_view bytes) {
     std::fflush(stderr);
 }
 
+namespace {
+
+// A entrada é um console (alguém rodando o programa à mão): os bytes viriam
+// na página de código do console, não em UTF-8. Lida em UTF-16 e convertida.
+bool ler_linha_do_console(HANDLE console, std::string& linha) {
+    std::u16string lida;
+    for (;;) {
+        wchar_t c = 0;
+        DWORD n = 0;
+        if (!ReadConsoleW(console, &c, 1, &n, nullptr) || n == 0) {
+            if (lida.empty()) return false;
+            break;
+        }
+        if (c == 0x1A && lida.empty()) return false;  // Ctrl+Z: fim da entrada
+        if (c == L'\n') break;
+        lida += static_cast<char16_t>(c);
+    }
+    linha = utf16_para_utf8(lida);
+    return true;
+}
+
+bool entrada_eh_console(HANDLE& console) {
+    static const HANDLE h = GetStdHandle(STD_INPUT_HANDLE);
+    static const bool eh = [] {
+        DWORD modo = 0;
+        return h != INVALID_HANDLE_VALUE && h != nullptr && GetConsoleMode(h, &modo) != 0;
+    }();
+    console = h;
+    return eh;
+}
+
+}  // namespace
+
 bool ler_linha_da_entrada(std::string& linha) {
     linha.clear();
+    HANDLE console = nullptr;
+    if (entrada_eh_console(console)) return ler_linha_do_console(console, linha);
     bool leu = false;
     for (int c; (c = std::fgetc(stdin)) != EOF;) {
         leu = true;

@@ -1,4 +1,4 @@
-#include "escolha.hpp"
+#include "localizador/escolha.hpp"
 
 #include <algorithm>
 #include <cmath>
@@ -6,25 +6,6 @@
 
 #include "comum/minusculas.hpp"
 #include "comum/texto.hpp"
-
-namespace {
-
-std::int32_t saturar(std::int64_t v) {
-    return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, std::numeric_limits<std::int32_t>::min(),
-                                                              std::numeric_limits<std::int32_t>::max()));
-}
-
-}  // namespace
-
-std::int32_t arredondar(double x) {
-    if (std::isnan(x)) return 0;
-    const double r = std::round(x);
-    if (r >= static_cast<double>(std::numeric_limits<std::int32_t>::max()))
-        return std::numeric_limits<std::int32_t>::max();
-    if (r <= static_cast<double>(std::numeric_limits<std::int32_t>::min()))
-        return std::numeric_limits<std::int32_t>::min();
-    return static_cast<std::int32_t>(r);
-}
 
 int pontuacao_twitch(const Candidato& c) {
     if (c.ret.largura() < 150 || c.ret.altura() < 120) return 0;
@@ -90,7 +71,7 @@ std::optional<EscolhaKick> escolher_kick(const std::vector<Candidato>& cs, doubl
     if (!caixa) return std::nullopt;
 
     const std::int64_t B = cs[*caixa].ret.topo;
-    const std::int64_t W = B - arredondar(200 * escala);
+    const std::int64_t W = B - na_escala(200, escala);
     std::int64_t topo_dos_botoes = B;
     for (const Candidato& c : cs) {
         const Retangulo& r = c.ret;
@@ -102,6 +83,6 @@ std::optional<EscolhaKick> escolher_kick(const std::vector<Candidato>& cs, doubl
     e.separador = *ancora;
     e.caixa = *caixa;
     e.cabecalho = saturar(cabecalho);
-    e.folga = saturar(std::int64_t{arredondar(12 * escala)} + B - topo_dos_botoes);
+    e.folga = saturar(std::int64_t{na_escala(12, escala)} + B - topo_dos_botoes);
     return e;
 }

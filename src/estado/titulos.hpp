@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "localizador/alvo.hpp"
+#include "estado/alvo.hpp"
 
 // Sem o contador de não lidas do começo ("(12) ", "(99+) ").
 std::string titulo_sem_contador(std::string_view titulo);

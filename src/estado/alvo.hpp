@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "comum/protegido.hpp"
 #include "comum/tipos.hpp"
 
 enum class Site { Twitch, Kick };
@@ -32,9 +31,6 @@ struct Alvo {
 
     bool operator==(const Alvo&) const = default;
 };
-
-// O último alvo publicado; nenhum no começo.
-extern Protegido<std::optional<Alvo>> ALVO_PUBLICADO;
 
 // As linhas que o localizador escreve na saída padrão.
 // {"site":null} sem alvo; com alvo, as chaves na ordem do protocolo.

@@ -1,8 +1,8 @@
 #pragma once
 // A espera do localizador entre voltas e os sinais que outras threads lhe dão:
-// acordar já, a hora do último clique ou Enter, o botão esquerdo apertado.
+// acordar já, a hora do último clique ou Enter.
 
-#include <atomic>
+#include <chrono>
 #include <optional>
 
 #include "plataforma/sincronia.hpp"
@@ -17,9 +17,3 @@ void esperar_proxima_volta(std::chrono::milliseconds limite);
 // Fim do último clique ou Enter (observador do ponteiro).
 void marcar_hora_do_ponteiro(plataforma::Instante quando);
 std::optional<plataforma::Instante> hora_do_ponteiro();
-
-// O botão esquerdo estava apertado na última amostra do observador do ponteiro.
-extern std::atomic<bool> BOTAO_APERTADO;
-// Algo foi mostrado, escondido ou reordenado no navegador: procurar de novo o
-// que cobre o chat.
-extern std::atomic<bool> JANELAS_MUDARAM;

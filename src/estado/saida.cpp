@@ -1,14 +1,12 @@
-#include "localizador/saida.hpp"
+#include "estado/saida.hpp"
 
 #include <mutex>
 
 #include "comum/texto.hpp"
+#include "estado/processo.hpp"
 #include "plataforma/sistema.hpp"
 
-plataforma::Trava& trava_da_saida() {
-    static plataforma::Trava t;
-    return t;
-}
+plataforma::Trava& trava_da_saida() { return processo().SAIDA; }
 
 bool escrever_linha(std::string_view objeto) {
     std::string linha;

@@ -1,8 +1,6 @@
-#include "localizador/alvo.hpp"
+#include "estado/alvo.hpp"
 
-#include "localizador/saida.hpp"
-
-Protegido<std::optional<Alvo>> ALVO_PUBLICADO;
+#include "estado/saida.hpp"
 
 const char* nome_do_site(Site s) { return s == Site::Kick ? "Kick" : "Twitch"; }
 
@@ -11,10 +9,6 @@ namespace {
 const char* logico(bool b) { return b ? "true" : "false"; }
 
 std::string ret_ou_nulo(const std::optional<Retangulo>& r) { return r ? retangulo_json(*r) : "null"; }
-
-Retangulo relativo(const Retangulo& r, const Retangulo& chat) {
-    return deslocar(r, -std::int64_t{chat.esquerda}, -std::int64_t{chat.topo});
-}
 
 }  // namespace
 
@@ -31,7 +25,7 @@ std::string linha_de_estado(const std::optional<Alvo>& alvo) {
         buracos += retangulo_json(*a.buraco_extra);
     }
     std::optional<Retangulo> pagina;
-    if (a.pagina) pagina = relativo(*a.pagina, a.chat);
+    if (a.pagina) pagina = relativo_ao_chat(*a.pagina, a.chat);
     // O canal só tem letras, dígitos, "_" e "-"; o escape não muda um canal
     // válido e impede que um inválido quebre a linha.
     std::string s = "{\"site\":\"";

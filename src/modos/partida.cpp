@@ -1,15 +1,17 @@
-#include "partida.hpp"
+#include "modos/partida.hpp"
 
 #include <type_traits>
 
-#include "comum/globais.hpp"
-#include "linha_de_comando.hpp"
+#include "estado/processo.hpp"
+#include "modos/linha_de_comando.hpp"
 #include "modos/modos.hpp"
 #include "plataforma/janelas.hpp"
 #include "plataforma/sistema.hpp"
 
 int partir(const std::vector<std::string>& argumentos) {
     plataforma::tornar_ciente_de_dpi();
+    // Lidos uma vez, antes de qualquer thread: as buscas da página os usam a cada volta.
+    ler_filtros_do_ambiente();
     const Partida p = decidir_partida(argumentos);
     if (const auto* r = std::get_if<PartidaRecusada>(&p)) plataforma::parar(r->uso);
     if (std::holds_alternative<PartidaDiagnostico>(p)) return rodar_diagnostico();

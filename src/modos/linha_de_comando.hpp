@@ -11,10 +11,6 @@
 
 #include "comum/tipos.hpp"
 
-// Handle em decimal: um "+" ou "-" opcional e um ou mais dígitos ASCII, nada
-// mais, dentro de 64 bits com sinal.
-std::optional<std::int64_t> ler_handle(std::string_view texto);
-
 struct PartidaDiagnostico {};
 struct PartidaPulso {
     Hwnd janela = 0;

@@ -1,4 +1,4 @@
-#include "localizador/titulos.hpp"
+#include "estado/titulos.hpp"
 
 #include <algorithm>
 #include <array>

@@ -26,7 +26,3 @@ struct EscolhaKick {
 // o título, quando houver.
 std::optional<EscolhaKick> escolher_kick(const std::vector<Candidato>& candidatos, double escala,
                                          std::optional<std::int32_t> cabecalho_fixo);
-
-// Arredondado para o inteiro mais próximo; NaN vira 0 e o que passa dos 32
-// bits satura.
-std::int32_t arredondar(double x);

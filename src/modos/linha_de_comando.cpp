@@ -1,21 +1,8 @@
-#include "linha_de_comando.hpp"
+#include "modos/linha_de_comando.hpp"
 
 #include <algorithm>
-#include <charconv>
 
-std::optional<std::int64_t> ler_handle(std::string_view t) {
-    // Um sinal só: depois de um "+" não pode vir um "-".
-    const bool mais = !t.empty() && t.front() == '+';
-    if (mais) t.remove_prefix(1);
-    const std::string_view digitos = !mais && !t.empty() && t.front() == '-' ? t.substr(1) : t;
-    if (digitos.empty() ||
-        !std::all_of(digitos.begin(), digitos.end(), [](char c) { return c >= '0' && c <= '9'; }))
-        return std::nullopt;
-    std::int64_t v = 0;
-    const auto [fim, erro] = std::from_chars(t.data(), t.data() + t.size(), v);
-    if (erro != std::errc{} || fim != t.data() + t.size()) return std::nullopt;
-    return v;
-}
+#include "comum/texto.hpp"
 
 namespace {
 
@@ -32,7 +19,7 @@ std::optional<std::string> valor(const Args& a, std::string_view opcao) {
 
 std::optional<Hwnd> handle_de(const Args& a, std::string_view opcao) {
     const auto v = valor(a, opcao);
-    return v ? ler_handle(*v) : std::nullopt;
+    return v ? ler_inteiro(*v) : std::nullopt;
 }
 
 }  // namespace
