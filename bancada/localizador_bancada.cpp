@@ -14,13 +14,12 @@
 #include <utility>
 
 #include "apoio/cena_no_processo.hpp"
+#include "estado/alvo.hpp"
 #include "estado/processo.hpp"
 #include "janela/posicionamento.hpp"
-#include "estado/alvo.hpp"
 #include "localizador/chat.hpp"
 #include "localizador/localizador.hpp"
 #include "localizador/pagina.hpp"
-#include "estado/processo.hpp"
 #include "plataforma/simulada/area_de_trabalho.hpp"
 #include "plataforma/simulada/cena.hpp"
 #include "plataforma/simulada/console.hpp"

@@ -10,17 +10,17 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <thread>
 
+#include "estado/alvo.hpp"
 #include "estado/processo.hpp"
 #include "janela/posicionamento.hpp"
-#include "estado/alvo.hpp"
 #include "localizador/chat.hpp"
 #include "localizador/pagina.hpp"
-#include "estado/processo.hpp"
 #include "plataforma/simulada/area_de_trabalho.hpp"
 #include "plataforma/simulada/cena.hpp"
 #include "plataforma/simulada/console.hpp"
@@ -48,11 +48,15 @@ fs::path pasta_temporaria() {
     return p;
 }
 
-Execucao executar(std::vector<std::string> args, const fs::path& pasta) {
+Execucao executar(std::vector<std::string> args, const fs::path& pasta,
+                  std::chrono::seconds limite_de_parede = std::chrono::seconds(60)) {
     const fs::path saida = pasta / "saida.txt";
     const fs::path erro = pasta / "erro.txt";
     const fs::path rastro = pasta / "rastro.jsonl";
-    args.insert(args.begin(), {LOCALIZADOR_BINARIO, "--rastro", rastro.string()});
+    // LOCALIZADOR_BINARIO no ambiente roda os testes contra outro programa
+    // (um de antes de uma mudança, para ver o teste falhar).
+    const char* binario = std::getenv("LOCALIZADOR_BINARIO");
+    args.insert(args.begin(), {binario ? binario : LOCALIZADOR_BINARIO, "--rastro", rastro.string()});
     std::vector<char*> argv;
     for (std::string& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
@@ -70,13 +74,13 @@ Execucao executar(std::vector<std::string> args, const fs::path& pasta) {
         ADD_FAILURE() << "não consegui rodar " << argv[0];
         return e;
     }
-    const auto limite = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    const auto limite = std::chrono::steady_clock::now() + limite_de_parede;
     int status = 0;
     while (waitpid(pid, &status, WNOHANG) == 0) {
         if (std::chrono::steady_clock::now() > limite) {
             kill(pid, SIGKILL);
             waitpid(pid, &status, 0);
-            ADD_FAILURE() << "o programa não terminou em 60 s";
+            ADD_FAILURE() << "o programa não terminou em " << limite_de_parede.count() << " s";
             break;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
@@ -116,13 +120,14 @@ std::vector<Json> Execucao::no_rastro(const std::string& campo, const std::strin
     return r;
 }
 
-Execucao rodar_programa(const std::string& cena, const std::vector<std::string>& argumentos) {
+Execucao rodar_programa(const std::string& cena, const std::vector<std::string>& argumentos,
+                        std::chrono::seconds limite_de_parede) {
     const fs::path pasta = pasta_temporaria();
     const fs::path arquivo = pasta / "cena.json";
     std::ofstream(arquivo, std::ios::binary) << cena;
     std::vector<std::string> args{"--cena", arquivo.string(), "--tempo", "virtual"};
     args.insert(args.end(), argumentos.begin(), argumentos.end());
-    return executar(args, pasta);
+    return executar(args, pasta, limite_de_parede);
 }
 
 Execucao rodar_programa_com_arquivo(const std::string& arquivo, const std::vector<std::string>& argumentos) {

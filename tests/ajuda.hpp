@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -36,8 +37,9 @@ struct Execucao {
 std::string cena_derivada(const std::string& arquivo, const std::string& campos);
 
 // Roda build/linux/localizador com a cena (texto JSON) e os argumentos, em
-// tempo virtual, e espera o fim (no máximo 60 s de relógio de parede).
-Execucao rodar_programa(const std::string& cena, const std::vector<std::string>& argumentos);
+// tempo virtual, e espera o fim (no máximo o limite, em relógio de parede).
+Execucao rodar_programa(const std::string& cena, const std::vector<std::string>& argumentos,
+                        std::chrono::seconds limite_de_parede = std::chrono::seconds(60));
 // O mesmo com um arquivo de cena de cenas/.
 Execucao rodar_programa_com_arquivo(const std::string& arquivo, const std::vector<std::string>& argumentos);
 // Sem --cena: a cena padrão embutida.

@@ -4,9 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "ajuda.hpp"
+#include "estado/espera.hpp"
 #include "estado/processo.hpp"
 #include "janela/ponteiro.hpp"
-#include "estado/espera.hpp"
 #include "plataforma/simulada/cena.hpp"
 #include "plataforma/sistema.hpp"
 

@@ -4,10 +4,10 @@
 #include <gtest/gtest.h>
 
 #include "ajuda.hpp"
-#include "estado/processo.hpp"
-#include "janela/posicionamento.hpp"
 #include "estado/alvo.hpp"
+#include "estado/processo.hpp"
 #include "estado/saida.hpp"
+#include "janela/posicionamento.hpp"
 #include "plataforma/janelas.hpp"
 
 TEST(EscaparJson, AspasBarraEControles) {

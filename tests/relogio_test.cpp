@@ -5,7 +5,11 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 #include "plataforma/simulada/relogio.hpp"
@@ -112,4 +116,44 @@ TEST(RelogioReal, SegueORelogioDeParede) {
     EXPECT_GE(passou, 30ms);
     EXPECT_GE(Relogio::global().agora_ms(), 30);
     Relogio::global().reiniciar(Relogio::Modo::Virtual);
+}
+
+// Quem vence o prazo de um sinal fica na fila dele até a sua thread rodar; um
+// aviso de outra thread acordada no mesmo instante não pode acordá-lo de novo.
+// Antes, a conta de quem roda subia duas vezes e o tempo virtual parava (em
+// cerca de metade das vezes, conforme quem rodasse primeiro): repetido muitas
+// vezes, com um vigia de relógio de parede que derruba o teste se parar.
+TEST_F(RelogioVirtual, AvisoNoMesmoInstanteDoPrazoNaoParaOTempo) {
+    const auto terminou = std::make_shared<std::atomic<bool>>(false);
+    std::thread([terminou] {
+        const auto limite = std::chrono::steady_clock::now() + 30s;
+        while (!*terminou && std::chrono::steady_clock::now() < limite) std::this_thread::sleep_for(10ms);
+        if (!*terminou) {
+            std::fputs("o relógio virtual parou (acordada duas vezes)\n", stderr);
+            std::_Exit(3);
+        }
+    }).detach();
+    for (int i = 0; i < 3000; ++i) {
+        const plataforma::Instante prazo = plataforma::agora() + 10ms;
+        bool pronta = false;
+        ASSERT_TRUE(plataforma::iniciar_thread([&, prazo] {
+            std::unique_lock l(trava);
+            pronta = true;
+            sinal.esperar_ate(l, prazo);  // vence pelo prazo, no mesmo instante do aviso
+            ++acabadas;
+            sinal.notificar_todos();
+        }));
+        plataforma::dormir_ate(prazo);
+        {
+            std::lock_guard g(trava);
+            sinal.notificar_um();
+        }
+        esperar_threads(i + 1);
+        EXPECT_TRUE(pronta);
+        // Com a conta certa o tempo ainda anda.
+        const std::int64_t antes = ms();
+        plataforma::dormir(5ms);
+        ASSERT_EQ(ms(), antes + 5) << "repetição " << i;
+    }
+    *terminou = true;
 }

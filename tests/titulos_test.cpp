@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "comum/minusculas.hpp"
-#include "localizador/retangulos.hpp"
 #include "estado/titulos.hpp"
+#include "localizador/retangulos.hpp"
 
 TEST(Minusculas, SegueOUnicodeNaoSoOAscii) {
     EXPECT_EQ(minusculas("COMUNITÀ"), "comunità");

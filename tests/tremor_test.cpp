@@ -71,7 +71,8 @@ TEST(Tremor, LupaRecusadaDizUmaVez) {
         {"em": 3000, "acao": "fim"})",
                                     R"(, "falhas": [{"chamada": "MagInitialize"}])");
     int linhas = 0;
-    for (const std::string& l : e.linhas_do_erro()) linhas += l == "lupa: o Windows recusou (MagInitialize: HRESULT 0x80004005)";
+    for (const std::string& l : e.linhas_do_erro())
+        linhas += l == "lupa: o Windows recusou (MagInitialize: HRESULT 0x80004005)";
     EXPECT_EQ(linhas, 1);
     EXPECT_TRUE(transformacoes(e).empty());
 }
@@ -87,6 +88,23 @@ TEST(Tremor, FimDaEntradaAfastaATelaAntesDeAcabar) {
     EXPECT_EQ(e.no_rastro("efeito", "MagUninitialize").size(), 1u);
     // E o processo acaba logo depois (o app fechou o localizador).
     EXPECT_LT(e.rastro.back()["t"].get<int>(), 2500);
+}
+
+TEST(Tremor, FimDaEntradaNoMeioDaAproximacaoAindaDevolveATela) {
+    // A entrada acaba 20 ms depois do pedido, com a tela ainda aproximando:
+    // o processo só acaba depois de afastar e soltar a lupa.
+    const Execucao e = com_comandos(R"({"em": 1000, "acao": "entrada", "linha": "sacudir 8"},
+        {"em": 1020, "acao": "fim_da_entrada"},
+        {"em": 9000, "acao": "fim"})");
+    EXPECT_EQ(e.codigo, 0);
+    const auto t = transformacoes(e);
+    ASSERT_FALSE(t.empty());
+    EXPECT_EQ(t.back()["fator"], 1.0);
+    const auto soltou = e.no_rastro("efeito", "MagUninitialize");
+    ASSERT_EQ(soltou.size(), 1u);
+    EXPECT_GE(soltou[0]["t"].get<std::int64_t>(), t.back()["t"].get<std::int64_t>());
+    ASSERT_TRUE(e.rastro.back().contains("encerrado"));
+    EXPECT_GE(e.rastro.back()["t"].get<std::int64_t>(), soltou[0]["t"].get<std::int64_t>());
 }
 
 TEST(Tremor, ComandoSemNumeroNaoSacode) {

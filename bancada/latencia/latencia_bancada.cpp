@@ -15,10 +15,10 @@
 #include <vector>
 
 #include "apoio/cena_no_processo.hpp"
+#include "estado/alvo.hpp"
 #include "estado/processo.hpp"
 #include "janela/eventos_do_navegador.hpp"
 #include "janela/ponteiro.hpp"
-#include "estado/alvo.hpp"
 #include "localizador/localizador.hpp"
 #include "plataforma/simulada/area_de_trabalho.hpp"
 #include "plataforma/simulada/cena.hpp"

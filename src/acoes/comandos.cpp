@@ -4,7 +4,9 @@
 
 #include "comum/texto.hpp"
 
-bool comeca_com(std::string_view s, std::string_view prefixo) { return s.substr(0, prefixo.size()) == prefixo; }
+bool comeca_com(std::string_view s, std::string_view prefixo) {
+    return s.substr(0, prefixo.size()) == prefixo;
+}
 
 std::size_t escolher_do_lote(const std::vector<std::string>& lote) {
     for (std::size_t i = lote.size(); i-- > 0;)

@@ -35,8 +35,8 @@ struct ChavePresa {
 // chamadas à janela do app (que podem esperar por ele) ficam fora dela, com
 // "mexendo" marcado para a outra thread esperar a vez.
 struct Presa {
-    plataforma::Trava trava;  // PRESA
-    plataforma::Sinal livre;  // "mexendo" voltou a falso
+    plataforma::Trava trava;         // PRESA
+    plataforma::Sinal livre;         // "mexendo" voltou a falso
     std::uint32_t estilo_salvo = 0;  // ESTILO_SALVO
     std::uint32_t dpi = 0;           // DPI_PRESA
     bool mexendo = false;

@@ -10,7 +10,6 @@
 namespace pl = plataforma;
 using namespace std::chrono_literals;
 
-
 namespace {
 
 constexpr std::uint32_t kSoMover = pl::swp::assincrono | pl::swp::sem_ativar | pl::swp::sem_ordem |

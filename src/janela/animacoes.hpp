@@ -5,7 +5,6 @@
 #include <atomic>
 #include <cstdint>
 
-
 // Pulo de "n" pixels (já limitado a 1..12) numa thread própria.
 void pulsar_navegador(std::int32_t n);
 // Tremor numa thread própria; quem chama já marcou ANIMACAO_OCUPADA.

@@ -3,9 +3,9 @@
 #include <chrono>
 #include <cstdlib>
 
-#include "estado/processo.hpp"
-#include "estado/log.hpp"
 #include "estado/espera.hpp"
+#include "estado/log.hpp"
+#include "estado/processo.hpp"
 #include "plataforma/entrada.hpp"
 #include "plataforma/janelas.hpp"
 #include "plataforma/sistema.hpp"

@@ -5,11 +5,11 @@
 #include <limits>
 #include <mutex>
 
-#include "estado/processo.hpp"
-#include "estado/log.hpp"
 #include "comum/texto.hpp"
-#include "janela/vidrel_propria.hpp"
+#include "estado/log.hpp"
+#include "estado/processo.hpp"
 #include "estado/saida.hpp"
+#include "janela/vidrel_propria.hpp"
 #include "plataforma/janelas.hpp"
 #include "plataforma/sistema.hpp"
 
@@ -94,8 +94,8 @@ bool prender(Hwnd vidrel, Hwnd nav) {
         p.mexendo = true;
     }
     const std::uint32_t antigo = pl::estilo_da_janela(vidrel).value_or(0);
-    pl::FeitoNoWindows feito =
-        pl::definir_estilo(vidrel, (antigo & ~(pl::estilo::popup | pl::estilo::filha)) | pl::estilo::filha);
+    pl::FeitoNoWindows feito = pl::definir_estilo(
+        vidrel, (antigo & ~(pl::estilo::popup | pl::estilo::filha)) | pl::estilo::filha);
     // Uma recusa do SetParent aparece na conferência logo abaixo.
     if (const pl::FeitoNoWindows pai = pl::definir_pai(vidrel, nav); feito) feito = pai;
     const bool presa_de_fato = pl::ancestral(vidrel, pl::Ancestral::pai) == nav;

@@ -3,9 +3,9 @@
 #include <charconv>
 #include <cmath>
 
+#include "comum/texto.hpp"
 #include "estado/consultas.hpp"
 #include "estado/log.hpp"
-#include "comum/texto.hpp"
 #include "localizador/chat.hpp"
 #include "plataforma/entrada.hpp"
 #include "plataforma/janelas.hpp"

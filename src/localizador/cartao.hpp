@@ -7,8 +7,8 @@
 #include <optional>
 #include <string>
 
-#include "estado/processo.hpp"
 #include "comum/tipos.hpp"
+#include "estado/processo.hpp"
 #include "localizador/pagina.hpp"
 #include "plataforma/sincronia.hpp"
 

@@ -4,9 +4,9 @@
 
 #include "comum/minusculas.hpp"
 #include "comum/texto.hpp"
-#include "localizador/escolha.hpp"
 #include "estado/consultas.hpp"
 #include "estado/titulos.hpp"
+#include "localizador/escolha.hpp"
 #include "plataforma/janelas.hpp"
 #include "plataforma/sistema.hpp"
 
@@ -101,7 +101,8 @@ std::optional<uia::Elemento> pagina_kick_lembrada(const MemoriaDoChat& memoria, 
 uia::Resultado<LeituraChat> localizar_chat(const uia::Automacao& a, const JanelaDeLive& j,
                                            MemoriaDoChat& memoria) {
     const pl::Instante inicio = pl::agora();
-    auto lida = j.site == Site::Kick ? ler_pagina_kick(a, j, memoria) : ler_pagina(a, j.janela, ModoLeitura::Twitch);
+    auto lida = j.site == Site::Kick ? ler_pagina_kick(a, j, memoria)
+                                     : ler_pagina(a, j.janela, ModoLeitura::Twitch);
     if (!lida) return lida.erro();
     const LeituraDaPagina& pagina = *lida;
     if (pagina.elementos.empty() && eh_opera(j.janela)) registrar_opera_vazio(j.janela, memoria.log_do_opera);

@@ -8,8 +8,8 @@
 #include <optional>
 #include <string>
 
-#include "estado/log.hpp"
 #include "estado/alvo.hpp"
+#include "estado/log.hpp"
 #include "localizador/descoberta.hpp"
 #include "localizador/pagina.hpp"
 

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <atomic>
 
+#include "comum/texto.hpp"
 #include "estado/log.hpp"
 #include "estado/processo.hpp"
-#include "comum/texto.hpp"
 #include "janela/monitor.hpp"
 #include "localizador/chat.hpp"
 #include "localizador/retangulos.hpp"
@@ -346,8 +346,8 @@ bool cabecalho_livre(const uia::Automacao& a, Hwnd janela, const Retangulo& C, c
         std::int64_t{R.direita} > std::int64_t{P.direita} + 2 ||
         std::int64_t{R.base} > std::int64_t{P.base} + 2) {
         uma_vez_por_execucao(processo().LOGOU_FORA_DA_PAGINA, "acima do chat veio " + forma_de_depuracao(R) +
-                                                       ", fora da página " + forma_de_depuracao(P) +
-                                                       ": Vidrel mantida");
+                                                                  ", fora da página " +
+                                                                  forma_de_depuracao(P) + ": Vidrel mantida");
         return true;
     }
     if (std::int64_t{R.esquerda} >= std::int64_t{C.esquerda} - 4 &&
@@ -357,14 +357,15 @@ bool cabecalho_livre(const uia::Automacao& a, Hwnd janela, const Retangulo& C, c
         const Ponto meio{Q.x, static_cast<std::int32_t>((std::int64_t{C.topo} + C.base) / 2)};
         const auto no_meio = a.elemento_no_ponto(meio);
         if (no_meio && dentro_da_lista(a, *cru, *no_meio, *lista)) {
-            uma_vez_por_execucao(processo().LOGOU_MEIO_DA_LISTA, "acima do chat veio " + forma_de_depuracao(R) +
-                                                          ", mas o meio dele é da lista: Vidrel mantida");
+            uma_vez_por_execucao(processo().LOGOU_MEIO_DA_LISTA,
+                                 "acima do chat veio " + forma_de_depuracao(R) +
+                                     ", mas o meio dele é da lista: Vidrel mantida");
             return true;
         }
     }
-    registrar_se_mudou(processo().ULTIMO_MEIO_ESCONDIDO, "meio do chat dado como escondido: " +
-                                                             e->classe_atual().valor_ou({}) + " " +
-                                                             forma_de_depuracao(R));
+    registrar_se_mudou(
+        processo().ULTIMO_MEIO_ESCONDIDO,
+        "meio do chat dado como escondido: " + e->classe_atual().valor_ou({}) + " " + forma_de_depuracao(R));
     // Uma janela do próprio navegador (menu, diálogo) por cima do cabeçalho
     // não esconde o chat.
     const Hwnd w = pl::ancestral(pl::janela_no_ponto(Q), pl::Ancestral::raiz);

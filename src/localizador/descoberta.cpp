@@ -2,11 +2,11 @@
 
 #include <vector>
 
-#include "estado/processo.hpp"
 #include "comum/minusculas.hpp"
 #include "estado/consultas.hpp"
-#include "localizador/pagina.hpp"
+#include "estado/processo.hpp"
 #include "estado/titulos.hpp"
+#include "localizador/pagina.hpp"
 #include "plataforma/janelas.hpp"
 #include "plataforma/sistema.hpp"
 

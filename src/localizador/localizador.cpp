@@ -63,7 +63,9 @@ std::string Localizador::chave(const char* desfecho, const JanelaDeLive& j, cons
     return std::string(desfecho) + "|" + detalhe + "|" + std::to_string(j.janela) + "|" + j.titulo;
 }
 
-void Localizador::relatar(const std::string& estado, const std::string& linha) { relato_.registrar(estado, linha); }
+void Localizador::relatar(const std::string& estado, const std::string& linha) {
+    relato_.registrar(estado, linha);
+}
 
 bool Localizador::sem_leitura_relatada() const { return relato_.ultimo().rfind("sem leitura|", 0) == 0; }
 
@@ -104,7 +106,8 @@ void Localizador::volta() {
 // publica de novo (do alvo lembrado, quando ainda vale). Com outra aba ou
 // outra janela, a volta retira sozinha.
 void Localizador::vidrel_escondida_pelo_observador(const JanelaDeLive& j) {
-    if (!mostrado_ || !atual_ || atual_->janela != j.janela || !mesmo_titulo(atual_->titulo, j.titulo)) return;
+    if (!mostrado_ || !atual_ || atual_->janela != j.janela || !mesmo_titulo(atual_->titulo, j.titulo))
+        return;
     lembrar_mostrado();
     retirar();
     atual_.reset();
@@ -145,8 +148,8 @@ void Localizador::sem_navegador() {
         else if (frente != 0)
             na_frente = descrever_janela_da_frente(frente, velha);
         relato_.esquecer();
-        relatar("sem navegador", "Sem Twitch nem Kick à vista. Escondido (" + motivo + "; na frente: " +
-                                     na_frente + ").");
+        relatar("sem navegador",
+                "Sem Twitch nem Kick à vista. Escondido (" + motivo + "; na frente: " + na_frente + ").");
         lembrar_mostrado();
     }
     if (mostrado_) retirar();
@@ -219,7 +222,8 @@ bool Localizador::busca_devida(const JanelaDeLive& j) {
         periodo = 5000ms;
     }
     devida = devida || passou > periodo;
-    if (ha_menos_de(tela_cheia_mudou_, kDepoisDaTelaCheia) || ha_menos_de(pagina_andou_, kDepoisDaPaginaAndar))
+    if (ha_menos_de(tela_cheia_mudou_, kDepoisDaTelaCheia) ||
+        ha_menos_de(pagina_andou_, kDepoisDaPaginaAndar))
         devida = devida || passou > 100ms;
     if (reuso_ && passou > 400ms) {
         devida = true;
@@ -447,10 +451,10 @@ void Localizador::buscar(const JanelaDeLive& j) {
             return;
         }
         relatar(chave("chat", j), rotulo + ": chat achado em " + std::to_string(lida->ms) + " ms (" +
-                                             std::to_string(lida->lidos) + " elementos lidos), canal " +
-                                             lida->canal.value_or("nenhum") + ", folga medida " +
-                                             (lida->lista_7tv ? "a cada volta" : "só na busca") + ". " +
-                                             entre_aspas(j.titulo));
+                                      std::to_string(lida->lidos) + " elementos lidos), canal " +
+                                      lida->canal.value_or("nenhum") + ", folga medida " +
+                                      (lida->lista_7tv ? "a cada volta" : "só na busca") + ". " +
+                                      entre_aspas(j.titulo));
         atual_ = novo;
         falhas_seguidas_ = 0;
         boa_ = BoaLeitura{j.janela, j.titulo, *r, pl::agora()};
@@ -478,12 +482,14 @@ void Localizador::buscar(const JanelaDeLive& j) {
     }
     buscas_sem_chat_ = 0;
     if (lida && lida->painel_do_site) {
-        relatar(chave("painel", j), rotulo + ": painel do site por cima do chat, Vidrel fora. " + entre_aspas(j.titulo));
+        relatar(chave("painel", j),
+                rotulo + ": painel do site por cima do chat, Vidrel fora. " + entre_aspas(j.titulo));
     } else {
         // Uma busca que falhou (um tempo esgotado, a página sumindo) não é uma
         // página sem chat: o erro vai junto.
         const std::string erro = lida ? "" : lida.erro().texto();
-        relatar(chave("sem chat", j, erro), rotulo + ": não achei o chat nesta página. " + entre_aspas(j.titulo) +
+        relatar(chave("sem chat", j, erro), rotulo + ": não achei o chat nesta página. " +
+                                                entre_aspas(j.titulo) +
                                                 (erro.empty() ? "" : " (a busca falhou: " + erro + ")"));
     }
     atual_ = novo;
@@ -492,9 +498,10 @@ void Localizador::buscar(const JanelaDeLive& j) {
 
 void Localizador::relatar_sem_leitura(const JanelaDeLive& j, const std::string& rotulo, const Releitura& r,
                                       const Retangulo& chat) {
-    relatar(chave("sem leitura", j, r.motivo),
-            rotulo + ": chat achado sem leitura (" + r.motivo + "), Vidrel fora; página " +
-                forma_de_depuracao(r.pagina) + ", chat " + forma_de_depuracao(chat) + ". " + entre_aspas(j.titulo));
+    relatar(chave("sem leitura", j, r.motivo), rotulo + ": chat achado sem leitura (" + r.motivo +
+                                                   "), Vidrel fora; página " + forma_de_depuracao(r.pagina) +
+                                                   ", chat " + forma_de_depuracao(chat) + ". " +
+                                                   entre_aspas(j.titulo));
 }
 
 void rodar_localizador() {

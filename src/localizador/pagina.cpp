@@ -51,9 +51,10 @@ std::string forma_de_depuracao(std::string_view s) {
 }
 
 std::string forma_de_depuracao(const Candidato& c) {
-    return "Candidato { papel_aria: " + forma_de_depuracao(c.papel_aria) + ", id: " + forma_de_depuracao(c.id) +
-           ", classe: " + forma_de_depuracao(c.classe) + ", nome: " + forma_de_depuracao(c.nome) +
-           ", valor: " + forma_de_depuracao(c.valor) + ", ret: " + forma_de_depuracao(c.ret) + " }";
+    return "Candidato { papel_aria: " + forma_de_depuracao(c.papel_aria) +
+           ", id: " + forma_de_depuracao(c.id) + ", classe: " + forma_de_depuracao(c.classe) +
+           ", nome: " + forma_de_depuracao(c.nome) + ", valor: " + forma_de_depuracao(c.valor) +
+           ", ret: " + forma_de_depuracao(c.ret) + " }";
 }
 
 uia::Automacao criar_automacao() {
@@ -63,11 +64,12 @@ uia::Automacao criar_automacao() {
 }
 
 bool eh_opera(Hwnd janela) {
-    const auto guardado = processo().CACHE_DO_OPERA.com([&](const std::map<Hwnd, bool>& m) -> std::optional<bool> {
-        const auto it = m.find(janela);
-        if (it == m.end()) return std::nullopt;
-        return it->second;
-    });
+    const auto guardado = processo().CACHE_DO_OPERA.com(
+        [&](const std::map<Hwnd, bool>& m) -> std::optional<bool> {
+            const auto it = m.find(janela);
+            if (it == m.end()) return std::nullopt;
+            return it->second;
+        });
     if (guardado) return *guardado;
     // A consulta ao processo fica fora da trava.
     const bool opera = executavel_da_janela(janela) == std::optional<std::string>("opera.exe");

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "localizador/descoberta.hpp"
 #include "estado/saida.hpp"
+#include "localizador/descoberta.hpp"
 #include "modos/modos.hpp"
 #include "plataforma/janelas.hpp"
 #include "plataforma/sistema.hpp"

@@ -8,5 +8,6 @@
 #include "plataforma/sistema.hpp"
 
 inline void iniciar_ou_parar(std::function<void()> corpo, const std::string& qual) {
-    if (!plataforma::iniciar_thread(std::move(corpo))) plataforma::parar("não consegui iniciar a thread " + qual);
+    if (!plataforma::iniciar_thread(std::move(corpo)))
+        plataforma::parar("não consegui iniciar a thread " + qual);
 }

@@ -25,8 +25,7 @@ constexpr std::uint32_t objeto_ultimo = 0x80FF;
 constexpr std::int32_t OBJETO_JANELA = 0;  // OBJID_WINDOW
 constexpr std::int32_t FILHO_PROPRIO = 0;  // CHILDID_SELF
 
-using ChamadaDeEvento = void (*)(std::uint32_t evento, Hwnd janela, std::int32_t objeto,
-                                 std::int32_t filho);
+using ChamadaDeEvento = void (*)(std::uint32_t evento, Hwnd janela, std::int32_t objeto, std::int32_t filho);
 
 // SetWinEventHook para o processo, todas as threads, fora de contexto. A
 // chamada roda na thread que instalou, quando ela despacha as mensagens. 0

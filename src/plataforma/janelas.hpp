@@ -123,15 +123,15 @@ std::uint32_t dpi_da_janela(Hwnd janela);                      // GetDpiForWindo
 // SetWindowPos; "depois_de" 0 é HWND_TOP.
 bool posicionar_janela(Hwnd janela, Hwnd depois_de, int x, int y, int largura, int altura,
                        std::uint32_t opcoes);
-std::optional<std::uint32_t> estilo_da_janela(Hwnd janela);  // GetWindowLongPtrW(GWL_STYLE)
+std::optional<std::uint32_t> estilo_da_janela(Hwnd janela);      // GetWindowLongPtrW(GWL_STYLE)
 FeitoNoWindows definir_estilo(Hwnd janela, std::uint32_t novo);  // SetWindowLongPtrW(GWL_STYLE)
 FeitoNoWindows definir_dono(Hwnd janela, Hwnd dono);             // SetWindowLongPtrW(GWLP_HWNDPARENT)
 FeitoNoWindows definir_pai(Hwnd janela, Hwnd pai);               // SetParent; 0 = nenhum
-Hwnd ancestral(Hwnd janela, Ancestral qual);                 // GetAncestor
-Hwnd vizinha(Hwnd janela, Vizinha qual);                     // GetWindow
-Hwnd janela_da_frente();                                     // GetForegroundWindow
-bool trazer_para_frente(Hwnd janela);                        // SetForegroundWindow
-Hwnd janela_no_ponto(Ponto p);                               // WindowFromPoint
+Hwnd ancestral(Hwnd janela, Ancestral qual);                     // GetAncestor
+Hwnd vizinha(Hwnd janela, Vizinha qual);                         // GetWindow
+Hwnd janela_da_frente();                                         // GetForegroundWindow
+bool trazer_para_frente(Hwnd janela);                            // SetForegroundWindow
+Hwnd janela_no_ponto(Ponto p);                                   // WindowFromPoint
 
 // Janelas de topo em ordem z (a de cima primeiro), como EnumWindows.
 std::vector<Hwnd> janelas_de_topo();

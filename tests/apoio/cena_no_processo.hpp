@@ -13,5 +13,6 @@ std::string ler_cena_de_exemplo(const std::string& nome);
 // Carrega a cena, zera o relógio no modo dado e os valores do processo, e
 // manda a saída e o erro do programa só para o rastro. Com "hospedado", a
 // janela 100 das cenas faz o papel da janela do app.
-void carregar_cena_no_processo(const std::string& texto, bool hospedado = false,
-                               plataforma::simulada::Relogio::Modo modo = plataforma::simulada::Relogio::Modo::Virtual);
+void carregar_cena_no_processo(
+    const std::string& texto, bool hospedado = false,
+    plataforma::simulada::Relogio::Modo modo = plataforma::simulada::Relogio::Modo::Virtual);

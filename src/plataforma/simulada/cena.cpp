@@ -392,9 +392,10 @@ private:
 
 const std::set<std::string>& acoes_validas() {
     static const std::set<std::string> s = {
-        "mover",  "titulo",   "mostrar",   "esconder", "minimizar", "restaurar", "fechar",  "frente",
-        "abrir",  "elemento", "adicionar", "remover",  "cursor",    "tecla",     "entrada", "fim_da_entrada",
-        "falhar", "curar",    "dpi",       "fim",      "lentidao",  "focar",     "arquivo", "arrasto"};
+        "mover",   "titulo",         "mostrar",  "esconder",  "minimizar", "restaurar", "fechar",
+        "frente",  "abrir",          "elemento", "adicionar", "remover",   "cursor",    "tecla",
+        "entrada", "fim_da_entrada", "falhar",   "curar",     "dpi",       "fim",       "lentidao",
+        "focar",   "arquivo",        "arrasto",  "travar",    "destravar"};
     return s;
 }
 
@@ -497,7 +498,8 @@ void validar_evento(const EventoDaCena& e, Rascunho& r, AreaDeTrabalho& rascunho
         chave_existente("chave");
     } else if (a == "travar" || a == "destravar") {
         janela_existente("janela");
-        if (a == "travar" && l.tem("ms") && l.inteiro("ms") < 0) Leitor::erro_em(l.de("ms"), "não pode ser negativo");
+        if (a == "travar" && l.tem("ms") && l.inteiro("ms") < 0)
+            Leitor::erro_em(l.de("ms"), "não pode ser negativo");
     } else if (a == "arrasto") {
         janela_existente("janela");
         const std::string fase = l.texto("fase");
@@ -679,7 +681,8 @@ Cena carregar_cena(const std::string& texto, AreaDeTrabalho& a) {
             solta.em_ms = e.em_ms + std::max<std::int64_t>(0, e.dados["ms"].get<std::int64_t>());
             solta.acao = "destravar";
             solta.onde = e.onde;
-            solta.dados = {{"em", solta.em_ms}, {"acao", "destravar"}, {"janela", e.dados.value("janela", Json())}};
+            solta.dados = {
+                {"em", solta.em_ms}, {"acao", "destravar"}, {"janela", e.dados.value("janela", Json())}};
             cena.linha_do_tempo.push_back(std::move(solta));
         }
         // A ordem de aplicação é a dos instantes; no mesmo instante, a do arquivo.

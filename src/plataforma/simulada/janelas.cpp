@@ -379,9 +379,9 @@ bool posicionar_janela(Hwnd janela, Hwnd depois_de, int x, int y, int largura, i
         if (!adiado) resultado = aplicar_posicao(a, janela, depois_de, x, y, largura, altura, opcoes);
         return true;
     });
-    Json linha = {{"efeito", "SetWindowPos"}, {"janela", janela}, {"depois_de", depois_de},
-                  {"x", x},  {"y", y},  {"largura", largura},
-                  {"altura", altura}, {"opcoes", opcoes}, {"ok", ok}};
+    Json linha = {
+        {"efeito", "SetWindowPos"}, {"janela", janela}, {"depois_de", depois_de}, {"x", x},  {"y", y},
+        {"largura", largura},       {"altura", altura}, {"opcoes", opcoes},       {"ok", ok}};
     if (resultado) linha["ret"] = ret_json(*resultado);
     if (adiado) linha["adiado"] = true;
     rastrear(std::move(linha));
@@ -419,13 +419,16 @@ FeitoNoWindows definir_estilo(Hwnd janela, std::uint32_t novo) {
         a.mudar_visibilidade(janela, (novo & estilo::visivel) != 0);
         return feito_se(std::nullopt, true);
     });
-    rastrear({{"efeito", "SetWindowLongPtrW"}, {"janela", janela}, {"indice", "GWL_STYLE"},
-              {"valor", novo}, {"ok", static_cast<bool>(r)}});
+    rastrear({{"efeito", "SetWindowLongPtrW"},
+              {"janela", janela},
+              {"indice", "GWL_STYLE"},
+              {"valor", novo},
+              {"ok", static_cast<bool>(r)}});
     return r;
 }
 
 FeitoNoWindows definir_dono(Hwnd janela, Hwnd dono) {
-    esperar_a_thread_da(janela);
+    // Trocar o dono não manda mensagem à janela (o estilo, sim): não espera.
     const FeitoNoWindows r = com_area([&](AreaDeTrabalho& a) {
         JanelaSim* j = a.achar(janela);
         if (!j) return feito_se(std::nullopt, false);
@@ -433,8 +436,11 @@ FeitoNoWindows definir_dono(Hwnd janela, Hwnd dono) {
         j->dono = a.existe(dono) ? dono : 0;
         return feito_se(std::nullopt, true);
     });
-    rastrear({{"efeito", "SetWindowLongPtrW"}, {"janela", janela}, {"indice", "GWLP_HWNDPARENT"},
-              {"valor", dono}, {"ok", static_cast<bool>(r)}});
+    rastrear({{"efeito", "SetWindowLongPtrW"},
+              {"janela", janela},
+              {"indice", "GWLP_HWNDPARENT"},
+              {"valor", dono},
+              {"ok", static_cast<bool>(r)}});
     return r;
 }
 

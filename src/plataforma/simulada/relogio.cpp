@@ -47,6 +47,10 @@ std::int64_t Relogio::agora_ms() {
 }
 
 void Relogio::acordar(Espera& e, bool pelo_prazo) {
+    // Quem venceu o prazo fica na fila do sinal até a thread dele rodar; um
+    // aviso nesse meio não pode acordá-lo de novo (contaria duas vezes como
+    // rodando, e o relógio nunca mais veria todas paradas).
+    if (e.acordada) return;
     e.acordada = true;
     e.venceu = pelo_prazo;
     tirar(com_prazo_, &e);
@@ -186,6 +190,8 @@ void Relogio::notificar(Sinal& s, bool todas) {
     while (!s.fila_.empty()) {
         Espera* e = s.fila_.front();
         s.fila_.erase(s.fila_.begin());
+        // Já acordada pelo prazo: o aviso vai para a próxima que espera.
+        if (e->acordada) continue;
         acordar(*e, false);
         if (!todas) break;
     }

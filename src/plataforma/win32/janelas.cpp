@@ -152,7 +152,9 @@ bool postar_mensagem(Hwnd janela, std::uint32_t msg, std::uintptr_t wparam, std:
 
 bool mostrar_janela(Hwnd janela, int comando) { return ShowWindow(hwnd(janela), comando) != 0; }
 
-bool mostrar_janela_sem_esperar(Hwnd janela, int comando) { return ShowWindowAsync(hwnd(janela), comando) != 0; }
+bool mostrar_janela_sem_esperar(Hwnd janela, int comando) {
+    return ShowWindowAsync(hwnd(janela), comando) != 0;
+}
 
 bool invalidar(Hwnd janela, bool apagar) {
     return InvalidateRect(hwnd(janela), nullptr, apagar ? TRUE : FALSE) != 0;
