@@ -176,6 +176,21 @@ std::string cena_derivada(const std::string& arquivo, const std::string& campos)
     return base.dump(2);
 }
 
+Execucao rodar_linha_do_tempo(const std::string& arquivo, const std::string& linha_do_tempo,
+                              const std::vector<std::string>& argumentos, const std::string& extras) {
+    return rodar_programa(cena_derivada(arquivo, R"({"entrada": "cena", "linha_do_tempo": [)" +
+                                                     linha_do_tempo + "]" + extras + "}"),
+                          argumentos);
+}
+
+std::vector<std::pair<std::int64_t, std::string>> linhas_que_comecam(const Execucao& e,
+                                                                     const std::string& comeco) {
+    std::vector<std::pair<std::int64_t, std::string>> r;
+    for (const auto& [t, l] : e.saidas())
+        if (l.rfind(comeco, 0) == 0) r.emplace_back(t, l);
+    return r;
+}
+
 std::string cena_minima(int fim_ms, const std::string& extra) {
     return R"({
       "entrada": "cena",

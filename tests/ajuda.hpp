@@ -45,6 +45,21 @@ Execucao rodar_programa_com_arquivo(const std::string& arquivo, const std::vecto
 // Sem --cena: a cena padrão embutida.
 Execucao rodar_programa_sem_cena(const std::vector<std::string>& argumentos);
 
+// Uma cena de cenas/ com a entrada vinda da cena e a linha do tempo dada (os
+// eventos, sem os colchetes); "extras" acrescenta campos do topo (começando
+// por vírgula). Roda o programa com os argumentos.
+Execucao rodar_linha_do_tempo(const std::string& arquivo, const std::string& linha_do_tempo,
+                              const std::vector<std::string>& argumentos = {"--janela", "100"},
+                              const std::string& extras = "");
+
+// As linhas da saída que começam por "comeco", com o instante; estados() são
+// as linhas de estado ({"site"...), sem batimentos.
+std::vector<std::pair<std::int64_t, std::string>> linhas_que_comecam(const Execucao& e,
+                                                                     const std::string& comeco);
+inline std::vector<std::pair<std::int64_t, std::string>> estados(const Execucao& e) {
+    return linhas_que_comecam(e, "{\"site\"");
+}
+
 std::vector<std::string> dividir_linhas(const std::string& texto);
 
 // Uma cena mínima: um monitor, a janela do app (100) e o fim no instante dado.

@@ -9,15 +9,11 @@ namespace {
 
 Execucao twitch(const std::string& linha_do_tempo, std::vector<std::string> args = {"--janela", "100"},
                 const std::string& cena = "twitch_chrome.json") {
-    return rodar_programa(
-        cena_derivada(cena, R"({"entrada": "cena", "linha_do_tempo": [)" + linha_do_tempo + "]}"), args);
+    return rodar_linha_do_tempo(cena, linha_do_tempo, args);
 }
 
 std::vector<std::pair<std::int64_t, std::string>> com(const Execucao& e, const std::string& comeco) {
-    std::vector<std::pair<std::int64_t, std::string>> r;
-    for (const auto& [t, l] : e.saidas())
-        if (l.rfind(comeco, 0) == 0) r.emplace_back(t, l);
-    return r;
+    return linhas_que_comecam(e, comeco);
 }
 
 std::vector<Json> escondidas(const Execucao& e) {

@@ -21,17 +21,7 @@ const std::string kStatusInicial =
 
 Execucao twitch(const std::string& linha_do_tempo, std::vector<std::string> args = kHospedado,
                 const std::string& extras = "") {
-    return rodar_programa(cena_derivada("twitch_chrome.json", R"({"entrada": "cena", "linha_do_tempo": [)" +
-                                                                  linha_do_tempo + "]" + extras + "}"),
-                          args);
-}
-
-// As linhas de estado (as que começam por {"site"), sem batimentos.
-std::vector<std::pair<std::int64_t, std::string>> estados(const Execucao& e) {
-    std::vector<std::pair<std::int64_t, std::string>> r;
-    for (const auto& [t, l] : e.saidas())
-        if (l.rfind("{\"site\"", 0) == 0) r.emplace_back(t, l);
-    return r;
+    return rodar_linha_do_tempo("twitch_chrome.json", linha_do_tempo, args, extras);
 }
 
 std::vector<Json> posicoes_da_vidrel(const Execucao& e) {

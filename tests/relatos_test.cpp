@@ -17,16 +17,7 @@ const std::string kStatusInicial =
     "\"botao\":[1648,895,1672,919],\"janela\":2001,\"frente\":true,\"avista\":true}";
 
 Execucao twitch(const std::string& linha_do_tempo) {
-    return rodar_programa(cena_derivada("twitch_chrome.json",
-                                        R"({"entrada": "cena", "linha_do_tempo": [)" + linha_do_tempo + "]}"),
-                          {"--janela", "100"});
-}
-
-std::vector<std::pair<std::int64_t, std::string>> estados(const Execucao& e) {
-    std::vector<std::pair<std::int64_t, std::string>> r;
-    for (const auto& [t, l] : e.saidas())
-        if (l.rfind("{\"site\"", 0) == 0) r.emplace_back(t, l);
-    return r;
+    return rodar_linha_do_tempo("twitch_chrome.json", linha_do_tempo);
 }
 
 int quantas(const Execucao& e, const std::string& trecho) {

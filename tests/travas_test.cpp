@@ -10,9 +10,7 @@ namespace {
 
 Execucao twitch(const std::string& linha_do_tempo,
                 const std::vector<std::string>& args = {"--janela", "100"}) {
-    return rodar_programa(cena_derivada("twitch_chrome.json",
-                                        R"({"entrada": "cena", "linha_do_tempo": [)" + linha_do_tempo + "]}"),
-                          args);
+    return rodar_linha_do_tempo("twitch_chrome.json", linha_do_tempo, args);
 }
 
 // Os batimentos saem na primeira volta 250 ms depois do anterior; as voltas

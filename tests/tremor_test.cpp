@@ -10,9 +10,7 @@
 namespace {
 
 Execucao com_comandos(const std::string& linha_do_tempo, const std::string& extras = "") {
-    return rodar_programa(cena_derivada("twitch_chrome.json", R"({"entrada": "cena", "linha_do_tempo": [)" +
-                                                                  linha_do_tempo + "]" + extras + "}"),
-                          {"--janela", "100"});
+    return rodar_linha_do_tempo("twitch_chrome.json", linha_do_tempo, {"--janela", "100"}, extras);
 }
 
 std::vector<Json> transformacoes(const Execucao& e) {
