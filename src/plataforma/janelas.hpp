@@ -164,6 +164,47 @@ struct Monitor {
 // MonitorFromWindow(MONITOR_DEFAULTTONEAREST) e GetMonitorInfoW.
 std::optional<Monitor> monitor_da_janela(Hwnd janela);
 
+// --- Regiões da janela ----------------------------------------------------------
+
+// Uma região GDI (HRGN) com dono: DeleteObject quando morre. Entregue a uma
+// janela por definir_regiao, passa a ser da janela e nunca é apagada por nós.
+// As coordenadas são relativas ao canto de cima à esquerda da janela.
+class Regiao {
+public:
+    Regiao() = default;
+    ~Regiao();
+    Regiao(const Regiao&) = delete;
+    Regiao& operator=(const Regiao&) = delete;
+    Regiao(Regiao&& o) noexcept : h_(o.h_) { o.h_ = 0; }
+    Regiao& operator=(Regiao&& o) noexcept;
+    explicit operator bool() const { return h_ != 0; }
+
+    static Regiao retangulo(const Retangulo& r);  // CreateRectRgn
+    // A região sem a outra (CombineRgn RGN_DIFF), numa região nova.
+    Regiao menos(const Regiao& outra) const;
+
+    std::intptr_t handle() const { return h_; }
+    // Uma região que o sistema acabou de criar para nós (GetWindowRgn).
+    static Regiao entregue_a_nos(std::intptr_t h) { return Regiao(h); }
+    // Deixa de ser dona (a janela ficou com ela).
+    std::intptr_t entregar() {
+        const std::intptr_t h = h_;
+        h_ = 0;
+        return h;
+    }
+
+private:
+    explicit Regiao(std::intptr_t h) : h_(h) {}
+    std::intptr_t h_ = 0;
+};
+
+// A região da janela (GetWindowRgn) numa região nova; nenhuma quando a janela
+// não tem região (ou a chamada falhou).
+std::optional<Regiao> regiao_da_janela(Hwnd janela);
+// SetWindowRgn pedindo redesenho. Sem região, a janela volta a ser inteira.
+// Dando certo, a região é da janela; falhando, continua de quem chamou.
+bool definir_regiao(Hwnd janela, std::optional<Regiao>& regiao);
+
 // --- Pintura GDI ---------------------------------------------------------------
 
 struct Cor {

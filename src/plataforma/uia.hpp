@@ -78,6 +78,7 @@ enum class Propriedade : std::int32_t {
     classe = 30012,         // UIA_ClassNamePropertyId
     janela_nativa = 30020,  // UIA_NativeWindowHandlePropertyId
     fora = 30022,           // UIA_IsOffscreenPropertyId
+    invocavel = 30031,      // UIA_IsInvokePatternAvailablePropertyId
     valor = 30045,          // UIA_ValueValuePropertyId
     papel = 30101,          // UIA_AriaRolePropertyId
 };
@@ -142,6 +143,7 @@ public:
     Resultado<std::int32_t> tipo_em_cache() const;
     Resultado<Hwnd> janela_nativa_em_cache() const;
     Resultado<bool> fora_em_cache() const;
+    Resultado<bool> invocavel_em_cache() const;
     // O valor quando é texto (VT_BSTR); nenhum quando é de outro tipo.
     Resultado<std::optional<std::string>> valor_em_cache() const;
 
@@ -202,6 +204,7 @@ public:
     // CreatePropertyConditionEx só com ignorar caixa (flags 1): o texto inteiro.
     Resultado<Condicao> igual_sem_caixa(Propriedade p, const std::string& texto) const;
     Resultado<Condicao> ou(const Condicao& a, const Condicao& b) const;  // CreateOrCondition
+    Resultado<Condicao> e(const Condicao& a, const Condicao& b) const;   // CreateAndCondition
 
     Resultado<Caminhante> caminhante_cru() const;       // get_RawViewWalker
     Resultado<Caminhante> caminhante_controle() const;  // get_ControlViewWalker

@@ -59,6 +59,8 @@ void AreaDeTrabalho::limpar() {
     falhas.clear();
     lentidoes.clear();
     chamadas_uia.clear();
+    regioes.clear();
+    proxima_regiao = 0x2A000;
     rastrear_uia = false;
     foco_uia.reset();
     raiz_uia.reset();
@@ -169,11 +171,23 @@ Retangulo AreaDeTrabalho::cliente_em_tela(const JanelaSim& j) {
             somar_saturado(j.ret.base, -std::int64_t{j.bordas.base})};
 }
 
+bool AreaDeTrabalho::acerta(const JanelaSim& j, Ponto p) {
+    if (!j.ret.contem(p)) return false;
+    if (!j.regiao) return true;
+    const auto it = regioes.find(j.regiao);
+    if (it == regioes.end()) return true;
+    const Ponto relativo{somar_saturado(p.x, -std::int64_t{j.ret.esquerda}),
+                         somar_saturado(p.y, -std::int64_t{j.ret.topo})};
+    for (const Retangulo& r : it->second)
+        if (r.contem(relativo)) return true;
+    return false;
+}
+
 Hwnd AreaDeTrabalho::janela_no_ponto(Ponto p) {
-    // WindowFromPoint passa por janelas escondidas, minimizadas e pelas
-    // transparentes ao clique (WS_EX_TRANSPARENT).
+    // WindowFromPoint passa por janelas escondidas, minimizadas, pelas
+    // transparentes ao clique (WS_EX_TRANSPARENT) e pelos buracos da região.
     auto acerta = [&](const JanelaSim& j) {
-        return j.visivel && !j.minimizada && !(j.estilo_ex & estilo_ex::transparente) && j.ret.contem(p);
+        return j.visivel && !j.minimizada && !(j.estilo_ex & estilo_ex::transparente) && this->acerta(j, p);
     };
     for (Hwnd h : ordem_z) {
         JanelaSim* j = achar(h);

@@ -91,6 +91,7 @@ struct JanelaSim {
     std::uint32_t estilo_ex = 0;
     std::vector<Hwnd> filhas;  // a primeira é a de cima
     Hwnd foco = 0;             // hwndFocus da thread GUI
+    std::intptr_t regiao = 0;  // a região da janela (SetWindowRgn); 0 = a janela inteira
 
     // Janelas criadas pelo programa.
     bool propria = false;
@@ -177,6 +178,10 @@ public:
     std::vector<FalhaSim> falhas;
     std::vector<LentidaoSim> lentidoes;
     std::map<std::string, int> chamadas_uia;  // idas ao navegador, por chamada
+    // As regiões GDI vivas, em coordenadas da janela (as do programa e as que
+    // são de uma janela), com os retângulos que as formam.
+    std::map<std::intptr_t, std::vector<Retangulo>> regioes;
+    std::intptr_t proxima_regiao = 0x2A000;
     bool rastrear_uia = false;                // cada ida vai também para o rastro
     std::weak_ptr<ElementoSim> foco_uia;      // GetFocusedElement
     std::vector<GanchoSim> ganchos;
@@ -220,6 +225,8 @@ public:
     Hwnd dono_raiz_de(Hwnd h);
     Retangulo cliente_em_tela(const JanelaSim& j);
     Hwnd janela_no_ponto(Ponto p);
+    // O ponto está na janela (no retângulo e, se ela tem região, na região)?
+    bool acerta(const JanelaSim& j, Ponto p);
 
     // --- Mudanças (com m tomada); cada uma aplica e registra no rastro ---
     Hwnd nova_janela_propria(std::uint32_t estilo_ex, const std::string& classe, const std::string& titulo,

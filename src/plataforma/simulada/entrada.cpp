@@ -4,12 +4,15 @@
 
 #include <mutex>
 
+#include "comum/texto.hpp"
+
 #include "plataforma/simulada/area_de_trabalho.hpp"
 #include "plataforma/simulada/rastro.hpp"
 
 namespace plataforma {
 
 using simulada::AreaDeTrabalho;
+using simulada::Json;
 
 std::optional<Ponto> posicao_do_cursor() {
     AreaDeTrabalho& a = AreaDeTrabalho::global();
@@ -33,6 +36,52 @@ bool mover_cursor(Ponto p) {
     }
     simulada::Rastro::global().registrar({{"efeito", "SetCursorPos"}, {"x", p.x}, {"y", p.y}});
     return true;
+}
+
+namespace {
+
+bool eh_caixa_de_texto(const simulada::ElementoSim& e) {
+    return e.valor || e.papel == "textbox" || e.papel == "searchbox" || e.papel == "combobox" || e.tipo == 50004;
+}
+
+}  // namespace
+
+std::uint32_t enviar_teclas(const std::vector<RegistroDeTecla>& registros) {
+    // O texto Unicode que os registros levam e as teclas virtuais apertadas.
+    std::u16string unidades;
+    std::vector<int> teclas;
+    for (const RegistroDeTecla& r : registros) {
+        if (r.opcoes & opcao_de_tecla::soltar) continue;
+        if (r.opcoes & opcao_de_tecla::unicode)
+            unidades += static_cast<char16_t>(r.scan);
+        else
+            teclas.push_back(r.vk);
+    }
+    const std::string texto = utf16_para_utf8(unidades);
+    std::string destino;
+    bool entregue = false;
+    bool falhou = false;
+    {
+        AreaDeTrabalho& a = AreaDeTrabalho::global();
+        std::lock_guard g(a.m);
+        falhou = a.deve_falhar("SendInput").has_value();
+        // O teclado vai para a janela da frente: a página só recebe quando o
+        // elemento com o foco é de uma janela do processo que está na frente.
+        const simulada::ElementoPtr foco = a.foco_uia.lock();
+        const simulada::JanelaSim* frente = a.achar(a.frente);
+        const simulada::JanelaSim* dona = foco ? a.achar(foco->janela_dona) : nullptr;
+        if (!falhou && foco && a.vivo(foco) && frente && dona && frente->processo == dona->processo) {
+            entregue = true;
+            destino = foco->chave;
+            if (!texto.empty() && eh_caixa_de_texto(*foco)) foco->valor = foco->valor.value_or("") + texto;
+        }
+    }
+    Json linha = {{"efeito", "SendInput"}, {"registros", registros.size()}, {"texto", texto},
+                  {"entregue", entregue}, {"destino", destino}};
+    if (!teclas.empty()) linha["teclas"] = teclas;
+    if (falhou) linha["ok"] = false;
+    simulada::Rastro::global().registrar(std::move(linha));
+    return falhou ? 0u : static_cast<std::uint32_t>(registros.size());
 }
 
 bool tecla_apertada(int codigo_virtual) {

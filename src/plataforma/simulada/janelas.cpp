@@ -589,3 +589,131 @@ std::optional<Monitor> monitor_da_janela(Hwnd janela) {
 }
 
 }  // namespace plataforma
+
+// --- Regiões ----------------------------------------------------------------------
+
+namespace plataforma {
+
+namespace {
+
+// "a" sem "b": até quatro pedaços de "a" que ficam fora de "b".
+void subtrair(const Retangulo& a, const Retangulo& b, std::vector<Retangulo>& saida) {
+    const Retangulo i = intersecao(a, b);
+    if (i.vazio()) {
+        if (!a.vazio()) saida.push_back(a);
+        return;
+    }
+    const Retangulo pedacos[] = {
+        {a.esquerda, a.topo, a.direita, i.topo},    // em cima
+        {a.esquerda, i.base, a.direita, a.base},    // embaixo
+        {a.esquerda, i.topo, i.esquerda, i.base},   // à esquerda
+        {i.direita, i.topo, a.direita, i.base},     // à direita
+    };
+    for (const Retangulo& p : pedacos)
+        if (!p.vazio()) saida.push_back(p);
+}
+
+Json retangulos_json(const std::vector<Retangulo>& rs) {
+    Json l = Json::array();
+    for (const Retangulo& r : rs) l.push_back(ret_json(r));
+    return l;
+}
+
+std::intptr_t nova_regiao(AreaDeTrabalho& a, std::vector<Retangulo> rs) {
+    const std::intptr_t h = a.proxima_regiao++;
+    a.regioes[h] = std::move(rs);
+    return h;
+}
+
+}  // namespace
+
+Regiao::~Regiao() {
+    if (!h_) return;
+    bool da_janela = false;
+    const bool existia = com_area([&](AreaDeTrabalho& a) {
+        for (const auto& [hw, j] : a.janelas)
+            if (j.regiao == h_) da_janela = true;
+        if (da_janela) return true;  // o programa não pode apagar a região de uma janela
+        return a.regioes.erase(h_) > 0;
+    });
+    Json linha = {{"efeito", "DeleteObject"}, {"regiao", h_}, {"ok", existia && !da_janela}};
+    if (da_janela) linha["erro"] = "a região é de uma janela";
+    rastrear(std::move(linha));
+}
+
+Regiao& Regiao::operator=(Regiao&& o) noexcept {
+    if (this != &o) {
+        Regiao velha(h_);
+        h_ = std::exchange(o.h_, 0);
+    }
+    return *this;
+}
+
+Regiao Regiao::retangulo(const Retangulo& r) {
+    const std::intptr_t h = com_area([&](AreaDeTrabalho& a) {
+        return nova_regiao(a, r.vazio() ? std::vector<Retangulo>{} : std::vector<Retangulo>{r});
+    });
+    return Regiao(h);
+}
+
+Regiao Regiao::menos(const Regiao& outra) const {
+    const std::intptr_t h = com_area([&](AreaDeTrabalho& a) -> std::intptr_t {
+        const auto x = a.regioes.find(h_);
+        if (x == a.regioes.end()) return 0;
+        std::vector<Retangulo> resto = x->second;
+        if (const auto y = a.regioes.find(outra.h_); y != a.regioes.end()) {
+            for (const Retangulo& b : y->second) {
+                std::vector<Retangulo> novo;
+                for (const Retangulo& r : resto) subtrair(r, b, novo);
+                resto = std::move(novo);
+            }
+        }
+        return nova_regiao(a, std::move(resto));
+    });
+    return Regiao(h);
+}
+
+std::optional<Regiao> regiao_da_janela(Hwnd janela) {
+    std::optional<std::vector<Retangulo>> rs;
+    const std::intptr_t h = com_area([&](AreaDeTrabalho& a) -> std::intptr_t {
+        JanelaSim* j = a.achar(janela);
+        if (!j || !j->regiao || a.deve_falhar("GetWindowRgn", janela)) return 0;
+        const auto it = a.regioes.find(j->regiao);
+        if (it == a.regioes.end()) return 0;
+        rs = it->second;
+        return nova_regiao(a, it->second);
+    });
+    rastrear({{"efeito", "GetWindowRgn"}, {"janela", janela}, {"regiao", rs ? retangulos_json(*rs) : Json()}});
+    if (!h) return std::nullopt;
+    return Regiao::entregue_a_nos(h);
+}
+
+bool definir_regiao(Hwnd janela, std::optional<Regiao>& regiao) {
+    esperar_a_thread_da(janela);
+    std::optional<std::vector<Retangulo>> rs;
+    const bool ok = com_area([&](AreaDeTrabalho& a) {
+        JanelaSim* j = a.achar(janela);
+        if (!j || a.deve_falhar("SetWindowRgn", janela)) return false;
+        const std::intptr_t nova = regiao && *regiao ? regiao->handle() : 0;
+        if (nova) {
+            const auto it = a.regioes.find(nova);
+            if (it == a.regioes.end()) return false;
+            rs = it->second;
+        }
+        // A região de antes era da janela: o sistema a apaga.
+        if (j->regiao) a.regioes.erase(j->regiao);
+        j->regiao = nova;
+        return true;
+    });
+    if (ok && regiao) {
+        regiao->entregar();
+        regiao.reset();
+    }
+    rastrear({{"efeito", "SetWindowRgn"},
+              {"janela", janela},
+              {"regiao", rs ? retangulos_json(*rs) : Json()},
+              {"ok", ok}});
+    return ok;
+}
+
+}  // namespace plataforma

@@ -32,6 +32,7 @@ struct Foto {
     std::int32_t tipo = 0;
     Hwnd janela_nativa = 0;
     bool fora = false;
+    bool invocavel = false;
 };
 
 struct ElementoImpl {
@@ -40,7 +41,7 @@ struct ElementoImpl {
 };
 
 struct CondicaoImpl {
-    enum class Tipo { verdadeira, igual, contem, igual_sem_caixa, ou } tipo = Tipo::verdadeira;
+    enum class Tipo { verdadeira, igual, contem, igual_sem_caixa, ou, e } tipo = Tipo::verdadeira;
     Propriedade propriedade = Propriedade::nome;
     Valor valor;
     std::shared_ptr<CondicaoImpl> a, b;
@@ -149,6 +150,7 @@ Foto fotografar(AreaDeTrabalho& a, const ElementoSim& e, const PedidoImpl& p) {
     f.tipo = e.tipo;
     f.janela_nativa = e.janela_nativa;
     f.fora = e.fora;
+    f.invocavel = e.invocavel;
     return f;
 }
 
@@ -169,6 +171,8 @@ bool atende(AreaDeTrabalho& a, const ElementoSim& e, const CondicaoImpl& c) {
             return true;
         case T::ou:
             return (c.a && atende(a, e, *c.a)) || (c.b && atende(a, e, *c.b));
+        case T::e:
+            return c.a && c.b && atende(a, e, *c.a) && atende(a, e, *c.b);
         default:
             break;
     }
@@ -178,8 +182,12 @@ bool atende(AreaDeTrabalho& a, const ElementoSim& e, const CondicaoImpl& c) {
         if (c.propriedade == Propriedade::janela_nativa) return e.janela_nativa == *n;
         return false;
     }
-    if (const auto* b = std::get_if<bool>(&c.valor))
-        return c.tipo == T::igual && c.propriedade == Propriedade::fora && e.fora == *b;
+    if (const auto* b = std::get_if<bool>(&c.valor)) {
+        if (c.tipo != T::igual) return false;
+        if (c.propriedade == Propriedade::fora) return e.fora == *b;
+        if (c.propriedade == Propriedade::invocavel) return e.invocavel == *b;
+        return false;
+    }
     // Um valor que não é texto não casa com condição de texto.
     if (c.propriedade == Propriedade::valor && !e.valor) return false;
     const std::string atual = texto_de(a, e, c.propriedade);
@@ -375,13 +383,23 @@ Resultado<Condicao> Automacao::igual_sem_caixa(Propriedade p, const std::string&
     return de_propriedade(CondicaoImpl::Tipo::igual_sem_caixa, p, texto, "CreatePropertyConditionEx");
 }
 
-Resultado<Condicao> Automacao::ou(const Condicao& a, const Condicao& b) const {
+namespace {
+Resultado<Condicao> composta(CondicaoImpl::Tipo tipo, const Condicao& a, const Condicao& b, const char* chamada) {
     if (!a.impl || !b.impl) return nulo();
     CondicaoImpl c;
-    c.tipo = CondicaoImpl::Tipo::ou;
+    c.tipo = tipo;
     c.a = a.impl;
     c.b = b.impl;
-    return condicao(std::move(c), "CreateOrCondition");
+    return condicao(std::move(c), chamada);
+}
+}  // namespace
+
+Resultado<Condicao> Automacao::ou(const Condicao& a, const Condicao& b) const {
+    return composta(CondicaoImpl::Tipo::ou, a, b, "CreateOrCondition");
+}
+
+Resultado<Condicao> Automacao::e(const Condicao& a, const Condicao& b) const {
+    return composta(CondicaoImpl::Tipo::e, a, b, "CreateAndCondition");
 }
 
 Resultado<Caminhante> Automacao::caminhante_cru() const {
@@ -456,6 +474,9 @@ Resultado<Hwnd> Elemento::janela_nativa_em_cache() const {
     return foto_de(*this, Propriedade::janela_nativa, &Foto::janela_nativa);
 }
 Resultado<bool> Elemento::fora_em_cache() const { return foto_de(*this, Propriedade::fora, &Foto::fora); }
+Resultado<bool> Elemento::invocavel_em_cache() const {
+    return foto_de(*this, Propriedade::invocavel, &Foto::invocavel);
+}
 Resultado<std::optional<std::string>> Elemento::valor_em_cache() const {
     return foto_de(*this, Propriedade::valor, &Foto::valor);
 }
