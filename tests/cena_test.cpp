@@ -172,8 +172,13 @@ TEST(CenaPadrao, CarregaERodaAteOFim) {
 TEST(CenaRuim, CenasEmbaralhadasDaoErroClaroNuncaOutraCoisa) {
     // A cena padrão com pedaços trocados: ou carrega, ou dá um ErroDeCena.
     const std::string base = texto_da_cena_padrao();
-    const std::string trocas[] = {"0",    "\"x\"", "[]",   "{}",    "null",
-                                  "true", "-1",    "1e99", "[1,2]", "\"\\u0000\""};
+    const std::string trocas[] = {"0",       "\"x\"",
+                                  "[]",      "{}",
+                                  "null",    "true",
+                                  "-1",      "1e99",
+                                  "[1,2]",   "\"\\u0000\"",
+                                  "1e400",   "18446744073709551615",
+                                  "\"\\n\"", "[[[[[[[[]]]]]]]]"};
     std::mt19937 r(7);
     for (int i = 0; i < 400; ++i) {
         std::string s = base;

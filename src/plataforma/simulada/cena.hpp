@@ -1,6 +1,12 @@
 #pragma once
 // Arquivos de cena: o estado inicial da área de trabalho e a linha do tempo
 // das mudanças. O formato está em docs/cena.md.
+//
+// Por dentro: cena_json lê o texto com limites, cena_leitor confere os campos
+// de um objeto, cena_montador monta janelas e elementos, cena.cpp lê o topo e
+// valida a linha do tempo contra o rascunho (cena_rascunho), e cada ação da
+// linha do tempo tem uma entrada só em acoes_da_cena, que sabe conferi-la e
+// aplicá-la. linha_do_tempo.cpp aplica os eventos nos seus instantes.
 
 #include <cstdint>
 #include <optional>
@@ -15,9 +21,11 @@
 namespace plataforma::simulada {
 
 // Erro de conteúdo, com o caminho do campo (por exemplo
-// "janelas[1].pagina[0].ret: esperava 4 inteiros").
+// "janelas[1].pagina[0].ret: esperava 4 inteiros"). A mensagem sai sempre
+// numa linha só: quebras e outros caracteres de controle vindos do arquivo
+// (um nome de campo, uma chave) viram escapes.
 struct ErroDeCena : std::runtime_error {
-    using std::runtime_error::runtime_error;
+    explicit ErroDeCena(const std::string& mensagem);
 };
 
 struct EventoDaCena {
@@ -34,9 +42,17 @@ struct Cena {
     std::vector<EventoDaCena> linha_do_tempo;
 };
 
+// O texto de um arquivo de cena, sem passar do tamanho que o leitor aceita.
+// Lança ErroDeCena ("não consegui abrir o arquivo", grande demais).
+std::string ler_arquivo_de_cena(const std::string& caminho);
+
 // Valida o texto e monta a área de trabalho (esvaziada antes). Lança
 // ErroDeCena com a explicação; a área fica vazia nesse caso.
 Cena carregar_cena(const std::string& texto, AreaDeTrabalho& a);
+
+// A linha do erro padrão para um problema com a cena: "cena <arquivo>: <problema>",
+// com o nome do arquivo também numa linha só.
+std::string linha_de_erro_da_cena(const std::string& arquivo, const std::string& problema);
 
 // Aplica um evento já validado à área global e o registra no rastro. O evento
 // "fim" encerra o processo. Com "adiar_avisos", as threads que esperam

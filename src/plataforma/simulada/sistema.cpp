@@ -131,31 +131,24 @@ void iniciar_plataforma(int argc, char** argv) {
     }
     args() = resto;
 
-    std::string texto;
     const std::string nome = arquivo.value_or("(cena padrão)");
-    if (arquivo) {
-        std::ifstream f(*arquivo, std::ios::binary);
-        if (!f) erro_de_uso_da_simulacao("cena " + nome + ": não consegui abrir o arquivo");
-        std::ostringstream ss;
-        ss << f.rdbuf();
-        texto = ss.str();
-    } else {
-        texto = simulada::texto_da_cena_padrao();
-    }
     simulada::Cena cena;
     try {
+        const std::string texto = arquivo ? simulada::ler_arquivo_de_cena(*arquivo)
+                                          : std::string(simulada::texto_da_cena_padrao());
         cena = simulada::carregar_cena(texto, simulada::AreaDeTrabalho::global());
     } catch (const simulada::ErroDeCena& e) {
-        erro_de_uso_da_simulacao("cena " + nome + ": " + e.what());
+        erro_de_uso_da_simulacao(simulada::linha_de_erro_da_cena(nome, e.what()));
     }
     // O rastro só é criado para uma cena que carregou.
     if (rastro && !Rastro::global().abrir(*rastro))
         erro_de_uso_da_simulacao("--rastro " + *rastro + ": não consegui criar o arquivo");
     const Relogio::Modo modo = tempo.value_or(cena.tempo.value_or(Relogio::Modo::Virtual));
     if (modo == Relogio::Modo::Virtual && !cena.tem_fim)
-        erro_de_uso_da_simulacao("cena " + nome +
-                                 ": no tempo virtual a linha do tempo precisa de um evento \"fim\" "
-                                 "(sem ele o relógio correria sem parar)");
+        erro_de_uso_da_simulacao(
+            simulada::linha_de_erro_da_cena(nome,
+                                            "no tempo virtual a linha do tempo precisa de um evento \"fim\" "
+                                            "(sem ele o relógio correria sem parar)"));
     {
         simulada::AreaDeTrabalho& area = simulada::AreaDeTrabalho::global();
         std::lock_guard g(area.m);
@@ -166,7 +159,8 @@ void iniciar_plataforma(int argc, char** argv) {
     Rastro::global().registrar(
         {{"cena", nome}, {"tempo", modo == Relogio::Modo::Virtual ? "virtual" : "real"}});
     if (!simulada::iniciar_linha_do_tempo(std::move(cena.linha_do_tempo)))
-        erro_de_uso_da_simulacao("cena " + nome + ": não consegui iniciar a linha do tempo");
+        erro_de_uso_da_simulacao(
+            simulada::linha_de_erro_da_cena(nome, "não consegui iniciar a linha do tempo"));
 }
 
 std::vector<std::string> argumentos() { return args(); }
