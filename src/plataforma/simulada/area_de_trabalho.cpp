@@ -61,6 +61,9 @@ void AreaDeTrabalho::limpar() {
     chamadas_uia.clear();
     regioes.clear();
     proxima_regiao = 0x2A000;
+    reacoes.clear();
+    sob_o_ponteiro.clear();
+    disparadas.clear();
     rastrear_uia = false;
     foco_uia.reset();
     raiz_uia.reset();

@@ -152,6 +152,25 @@ struct FalhaSim {
     int vezes = -1;
 };
 
+// O que faz uma reação da página disparar.
+enum class Gatilho { invocado, focado, rolado, hover, saida_do_hover, tecla };
+
+// Uma reação da página: quando o programa age sobre um elemento (ou o ponteiro
+// para em cima dele, ou sai de cima, ou uma tecla chega à página), depois de
+// "depois_ms" a área aplica as ações (ações comuns da linha do tempo), uma
+// vez ou toda vez.
+struct ReacaoSim {
+    Gatilho quando = Gatilho::invocado;
+    std::string chave;  // o elemento; para "tecla", o elemento com o foco ou um de cima dele
+    Hwnd janela = 0;    // "tecla" sem chave: qualquer foco na página dessa janela
+    int tecla = 0;      // o código virtual, para "tecla"
+    std::int64_t depois_ms = 0;
+    bool uma_vez = false;
+    bool gasta = false;
+    Json acoes;        // a lista, já validada
+    std::string onde;  // "reacoes[2]", para o rastro
+};
+
 struct ProcessoSim {
     std::string caminho;
     bool acessivel = true;  // OpenProcess funciona
@@ -182,8 +201,8 @@ public:
     // são de uma janela), com os retângulos que as formam.
     std::map<std::intptr_t, std::vector<Retangulo>> regioes;
     std::intptr_t proxima_regiao = 0x2A000;
-    bool rastrear_uia = false;                // cada ida vai também para o rastro
-    std::weak_ptr<ElementoSim> foco_uia;      // GetFocusedElement
+    bool rastrear_uia = false;            // cada ida vai também para o rastro
+    std::weak_ptr<ElementoSim> foco_uia;  // GetFocusedElement
     std::vector<GanchoSim> ganchos;
     std::map<std::uintptr_t, AvisoPendente> avisos;
     std::uintptr_t proximo_aviso = 1;
@@ -207,6 +226,12 @@ public:
     plataforma::Sinal travadas_sinal;
     std::set<std::uint32_t> threads_travadas;
     std::map<std::uint32_t, std::vector<std::function<void(AreaDeTrabalho&)>>> adiados;
+
+    // As reações da página, os elementos sob o ponteiro (para o hover) e as
+    // reações que dispararam e esperam a trava ser solta para começar.
+    std::vector<ReacaoSim> reacoes;
+    std::vector<std::weak_ptr<ElementoSim>> sob_o_ponteiro;
+    std::vector<ReacaoSim> disparadas;
 
     // Esvazia tudo (antes de carregar outra cena).
     void limpar();
@@ -270,6 +295,13 @@ public:
     void avisar(std::uint32_t evento, Hwnd janela, std::int32_t objeto, std::int32_t filho = 0);
     void avisar_elemento(std::uint32_t evento, const ElementoPtr& e);
 
+    // Reações: o gatilho aconteceu no elemento (com "m" tomada). As que casam
+    // ficam em "disparadas" até despachar_reacoes(), chamada sem a trava.
+    void disparar(Gatilho g, const ElementoPtr& e, int tecla = 0);
+    // Recalcula os elementos sob o ponteiro (a janela de cima no ponto, com
+    // regiões e WS_EX_TRANSPARENT) e dispara hover e saída (com "m" tomada).
+    void atualizar_hover();
+
     // Pede WM_PAINT para a janela própria; a thread dela é acordada quando a
     // trava da área for solta (acordar_pendente).
     void pedir_pintura(JanelaSim& j);
@@ -282,5 +314,9 @@ private:
 // Acorda quem espera mensagens. Chamada sem a trava da área: a ordem é
 // filas_trava antes de m.
 void acordar_filas();
+
+// Começa as reações que dispararam, cada uma numa thread que espera o seu
+// "depois" e aplica as ações. Chamada sem a trava da área.
+void despachar_reacoes();
 
 }  // namespace plataforma::simulada

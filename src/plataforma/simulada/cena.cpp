@@ -13,6 +13,7 @@
 #include "plataforma/simulada/cena_limites.hpp"
 #include "plataforma/simulada/cena_montador.hpp"
 #include "plataforma/simulada/cena_rascunho.hpp"
+#include "plataforma/simulada/cena_reacoes.hpp"
 
 namespace plataforma::simulada {
 
@@ -182,11 +183,13 @@ Cena carregar(const std::string& texto, AreaDeTrabalho& a) {
         }
         std::move(seguintes.begin(), seguintes.end(), std::back_inserter(cena.linha_do_tempo));
     }
+    const Json* reacoes = l.tem("reacoes") ? &l.bruto("reacoes") : nullptr;
     l.fim();
     // A ordem de aplicação é a dos instantes; no mesmo instante, a do arquivo.
     std::stable_sort(cena.linha_do_tempo.begin(), cena.linha_do_tempo.end(),
                      [](const EventoDaCena& x, const EventoDaCena& y) { return x.em_ms < y.em_ms; });
     for (const EventoDaCena& e : cena.linha_do_tempo) conferir_evento(e, rascunho);
+    if (reacoes) a.reacoes = ler_reacoes(*reacoes, l.de("reacoes"), a, orcamento, cena.linha_do_tempo);
     cena.tem_fim = std::any_of(cena.linha_do_tempo.begin(), cena.linha_do_tempo.end(),
                                [](const EventoDaCena& e) { return e.acao == "fim"; });
     return cena;

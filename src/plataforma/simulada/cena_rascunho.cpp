@@ -37,7 +37,7 @@ void Rascunho::guardar(const ElementoPtr& e, Hwnd janela, const std::string& aci
     const std::string* de_cima = &acima;
     if (!e->chave.empty()) {
         const auto [it, nova] = chaves_.try_emplace(e->chave);
-        if (!nova) throw ErroDeCena(onde + ": chave de elemento repetida " + citar(e->chave));
+        if (!nova && !amplo) throw ErroDeCena(onde + ": chave de elemento repetida " + citar(e->chave));
         it->second.janela = janela;
         it->second.acima = acima;
         it->second.nivel = nivel;
@@ -49,6 +49,7 @@ void Rascunho::guardar(const ElementoPtr& e, Hwnd janela, const std::string& aci
 }
 
 void Rascunho::fechar(Hwnd h) {
+    if (amplo) return;
     const auto it = janelas_.find(h);
     if (it == janelas_.end()) return;
     for (Hwnd f : std::vector<Hwnd>(it->second.filhas)) fechar(f);
@@ -62,6 +63,7 @@ void Rascunho::fechar(Hwnd h) {
 }
 
 void Rascunho::remover(const std::string& chave) {
+    if (amplo) return;
     const auto it = chaves_.find(chave);
     if (it == chaves_.end()) return;
     for (const std::string& c : std::vector<std::string>(it->second.abaixo.begin(), it->second.abaixo.end()))

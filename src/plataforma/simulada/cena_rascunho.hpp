@@ -23,6 +23,10 @@ public:
 
     Orcamento& orcamento;
 
+    // Um rascunho de tudo o que a cena chega a ter em algum momento (para as
+    // reações, que disparam a qualquer hora): nada sai e nada se repete.
+    bool amplo = false;
+
     bool tem_janela(Hwnd h) const { return janelas_.count(h) != 0; }
     bool tem_chave(const std::string& c) const { return chaves_.count(c) != 0; }
     // A janela em cuja página o elemento está e o nível dele ali (1 = raiz).

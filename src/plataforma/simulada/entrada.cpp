@@ -33,15 +33,18 @@ bool mover_cursor(Ponto p) {
         AreaDeTrabalho& a = AreaDeTrabalho::global();
         std::lock_guard g(a.m);
         a.cursor = p;
+        a.atualizar_hover();
     }
     simulada::Rastro::global().registrar({{"efeito", "SetCursorPos"}, {"x", p.x}, {"y", p.y}});
+    simulada::despachar_reacoes();
     return true;
 }
 
 namespace {
 
 bool eh_caixa_de_texto(const simulada::ElementoSim& e) {
-    return e.valor || e.papel == "textbox" || e.papel == "searchbox" || e.papel == "combobox" || e.tipo == 50004;
+    return e.valor || e.papel == "textbox" || e.papel == "searchbox" || e.papel == "combobox" ||
+           e.tipo == 50004;
 }
 
 }  // namespace
@@ -74,13 +77,18 @@ std::uint32_t enviar_teclas(const std::vector<RegistroDeTecla>& registros) {
             entregue = true;
             destino = foco->chave;
             if (!texto.empty() && eh_caixa_de_texto(*foco)) foco->valor = foco->valor.value_or("") + texto;
+            for (int t : teclas) a.disparar(simulada::Gatilho::tecla, foco, t);
         }
     }
-    Json linha = {{"efeito", "SendInput"}, {"registros", registros.size()}, {"texto", texto},
-                  {"entregue", entregue}, {"destino", destino}};
+    Json linha = {{"efeito", "SendInput"},
+                  {"registros", registros.size()},
+                  {"texto", texto},
+                  {"entregue", entregue},
+                  {"destino", destino}};
     if (!teclas.empty()) linha["teclas"] = teclas;
     if (falhou) linha["ok"] = false;
     simulada::Rastro::global().registrar(std::move(linha));
+    simulada::despachar_reacoes();
     return falhou ? 0u : static_cast<std::uint32_t>(registros.size());
 }
 

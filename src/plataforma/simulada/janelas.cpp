@@ -31,21 +31,26 @@ template <class F>
 auto com_area(F f) {
     AreaDeTrabalho& a = area();
     bool acordar = false;
+    bool reagir = false;
     if constexpr (std::is_void_v<decltype(f(a))>) {
         {
             std::lock_guard g(a.m);
             f(a);
             acordar = std::exchange(a.acordar_pendente, false);
+            reagir = !a.disparadas.empty();
         }
         if (acordar) simulada::acordar_filas();
+        if (reagir) simulada::despachar_reacoes();
     } else {
         decltype(f(a)) r;
         {
             std::lock_guard g(a.m);
             r = f(a);
             acordar = std::exchange(a.acordar_pendente, false);
+            reagir = !a.disparadas.empty();
         }
         if (acordar) simulada::acordar_filas();
+        if (reagir) simulada::despachar_reacoes();
         return r;
     }
 }
@@ -219,6 +224,9 @@ bool postar_mensagem(Hwnd janela, std::uint32_t msg, std::uintptr_t wparam, std:
             if (j->propria) {
                 a.filas[j->thread_dona].push_back({janela, msg, wparam, lparam});
                 para_o_programa = true;
+            } else if (msg == wm::mover_mouse) {
+                // O navegador olha de novo o que está debaixo do ponteiro.
+                a.atualizar_hover();
             }
         }
     }
@@ -229,6 +237,7 @@ bool postar_mensagem(Hwnd janela, std::uint32_t msg, std::uintptr_t wparam, std:
               {"lparam", lparam},
               {"ok", ok}});
     if (para_o_programa) simulada::acordar_filas();
+    simulada::despachar_reacoes();
     return ok;
 }
 
@@ -604,10 +613,10 @@ void subtrair(const Retangulo& a, const Retangulo& b, std::vector<Retangulo>& sa
         return;
     }
     const Retangulo pedacos[] = {
-        {a.esquerda, a.topo, a.direita, i.topo},    // em cima
-        {a.esquerda, i.base, a.direita, a.base},    // embaixo
-        {a.esquerda, i.topo, i.esquerda, i.base},   // à esquerda
-        {i.direita, i.topo, a.direita, i.base},     // à direita
+        {a.esquerda, a.topo, a.direita, i.topo},   // em cima
+        {a.esquerda, i.base, a.direita, a.base},   // embaixo
+        {a.esquerda, i.topo, i.esquerda, i.base},  // à esquerda
+        {i.direita, i.topo, a.direita, i.base},    // à direita
     };
     for (const Retangulo& p : pedacos)
         if (!p.vazio()) saida.push_back(p);
@@ -683,7 +692,8 @@ std::optional<Regiao> regiao_da_janela(Hwnd janela) {
         rs = it->second;
         return nova_regiao(a, it->second);
     });
-    rastrear({{"efeito", "GetWindowRgn"}, {"janela", janela}, {"regiao", rs ? retangulos_json(*rs) : Json()}});
+    rastrear(
+        {{"efeito", "GetWindowRgn"}, {"janela", janela}, {"regiao", rs ? retangulos_json(*rs) : Json()}});
     if (!h) return std::nullopt;
     return Regiao::entregue_a_nos(h);
 }
@@ -703,6 +713,7 @@ bool definir_regiao(Hwnd janela, std::optional<Regiao>& regiao) {
         // A região de antes era da janela: o sistema a apaga.
         if (j->regiao) a.regioes.erase(j->regiao);
         j->regiao = nova;
+        a.atualizar_hover();
         return true;
     });
     if (ok && regiao) {

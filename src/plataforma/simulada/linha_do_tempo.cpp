@@ -43,10 +43,13 @@ void aplicar_evento(const EventoDaCena& e, bool adiar_avisos) {
         } else {
             acao->na_area(p);
         }
+        // O que mudou pode ter posto ou tirado algo de baixo do ponteiro.
+        a.atualizar_hover();
         if (!adiar_avisos) acordar = std::exchange(a.acordar_pendente, false);
     }
     Rastro::global().registrar(std::move(rastro));
     if (acordar) acordar_filas();
+    despachar_reacoes();
 }
 
 bool iniciar_linha_do_tempo(std::vector<EventoDaCena> eventos) {

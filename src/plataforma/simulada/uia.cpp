@@ -91,6 +91,7 @@ template <class T, class F>
 Resultado<T> chamar(const std::string& chamada, const ElementoPtr& e, F f, Hwnd janela = 0) {
     int demora = 0;
     std::optional<Resultado<T>> r;
+    bool reagir = false;
     {
         AreaDeTrabalho& a = area();
         std::lock_guard g(a.m);
@@ -98,7 +99,10 @@ Resultado<T> chamar(const std::string& chamada, const ElementoPtr& e, F f, Hwnd 
             r.emplace(*falha);
         else
             r.emplace(f(a));
+        reagir = !a.disparadas.empty();
     }
+    // A página reage ao aperto, ao foco, à rolagem: depois da resposta.
+    if (reagir) simulada::despachar_reacoes();
     esperar(demora);
     return std::move(*r);
 }
@@ -384,7 +388,8 @@ Resultado<Condicao> Automacao::igual_sem_caixa(Propriedade p, const std::string&
 }
 
 namespace {
-Resultado<Condicao> composta(CondicaoImpl::Tipo tipo, const Condicao& a, const Condicao& b, const char* chamada) {
+Resultado<Condicao> composta(CondicaoImpl::Tipo tipo, const Condicao& a, const Condicao& b,
+                             const char* chamada) {
     if (!a.impl || !b.impl) return nulo();
     CondicaoImpl c;
     c.tipo = tipo;
@@ -532,16 +537,20 @@ Resultado<std::uint32_t> Elemento::processo_atual() const {
 }
 
 Resultado<Padrao> Elemento::invocar() const {
-    const auto r = viva<Padrao>(*this, "Invoke", [](AreaDeTrabalho&, const ElementoSim& e) {
-        return e.invocavel ? Padrao::feito : Padrao::ausente;
+    const auto r = viva<Padrao>(*this, "Invoke", [this](AreaDeTrabalho& a, const ElementoSim& e) {
+        if (!e.invocavel) return Padrao::ausente;
+        a.disparar(simulada::Gatilho::invocado, impl->no);
+        return Padrao::feito;
     });
     if (r) rastrear_acao("Invoke", impl->no, *r == Padrao::feito);
     return r;
 }
 
 Resultado<Padrao> Elemento::rolar_para_a_vista() const {
-    const auto r = viva<Padrao>(*this, "ScrollIntoView", [](AreaDeTrabalho&, const ElementoSim& e) {
-        return e.rolavel ? Padrao::feito : Padrao::ausente;
+    const auto r = viva<Padrao>(*this, "ScrollIntoView", [this](AreaDeTrabalho& a, const ElementoSim& e) {
+        if (!e.rolavel) return Padrao::ausente;
+        a.disparar(simulada::Gatilho::rolado, impl->no);
+        return Padrao::feito;
     });
     if (r) rastrear_acao("ScrollIntoView", impl->no, *r == Padrao::feito);
     return r;
@@ -551,6 +560,7 @@ Feito Elemento::focar() const {
     const auto r = viva<Nada>(*this, "SetFocus", [&](AreaDeTrabalho& a, const ElementoSim& e) -> Feito {
         if (!e.focavel) return erro(static_cast<std::int32_t>(0x80040202u));  // UIA_E_ELEMENTNOTENABLED
         a.foco_uia = impl->no;
+        a.disparar(simulada::Gatilho::focado, impl->no);
         return Nada{};
     });
     if (impl && impl->no) rastrear_acao("SetFocus", impl->no, r.ok());

@@ -23,6 +23,24 @@ std::optional<InfoDoCursor> info_do_cursor() {
 
 bool mover_cursor(Ponto p) { return SetCursorPos(p.x, p.y) != 0; }
 
+static_assert(opcao_de_tecla::soltar == KEYEVENTF_KEYUP && opcao_de_tecla::unicode == KEYEVENTF_UNICODE);
+
+std::uint32_t enviar_teclas(const std::vector<RegistroDeTecla>& registros) {
+    if (registros.empty()) return 0;
+    std::vector<INPUT> entradas(registros.size());
+    for (std::size_t i = 0; i < registros.size(); ++i) {
+        INPUT& in = entradas[i];
+        in = INPUT{};
+        in.type = INPUT_KEYBOARD;
+        in.ki.wVk = registros[i].vk;
+        in.ki.wScan = registros[i].scan;
+        in.ki.dwFlags = registros[i].opcoes;
+        in.ki.time = 0;
+        in.ki.dwExtraInfo = 0;
+    }
+    return SendInput(static_cast<UINT>(entradas.size()), entradas.data(), sizeof(INPUT));
+}
+
 bool tecla_apertada(int codigo_virtual) {
     // GetAsyncKeyState lê os botões físicos: com os botões trocados
     // (SM_SWAPBUTTON), o principal é o da direita.

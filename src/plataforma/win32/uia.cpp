@@ -55,6 +55,7 @@ static_assert(static_cast<PROPERTYID>(Propriedade::retangulo) == UIA_BoundingRec
               static_cast<PROPERTYID>(Propriedade::classe) == UIA_ClassNamePropertyId &&
               static_cast<PROPERTYID>(Propriedade::janela_nativa) == UIA_NativeWindowHandlePropertyId &&
               static_cast<PROPERTYID>(Propriedade::fora) == UIA_IsOffscreenPropertyId &&
+              static_cast<PROPERTYID>(Propriedade::invocavel) == UIA_IsInvokePatternAvailablePropertyId &&
               static_cast<PROPERTYID>(Propriedade::valor) == UIA_ValueValuePropertyId &&
               static_cast<PROPERTYID>(Propriedade::papel) == UIA_AriaRolePropertyId);
 static_assert(tipo::botao == UIA_ButtonControlTypeId && tipo::edicao == UIA_EditControlTypeId &&
@@ -338,6 +339,16 @@ Resultado<bool> Elemento::fora_em_cache() const {
     return ler_booleano(*this, &IUIAutomationElement::get_CachedIsOffscreen);
 }
 
+Resultado<bool> Elemento::invocavel_em_cache() const {
+    IUIAutomationElement* e = interface_de(*this);
+    if (!e) return nulo();
+    Variante v;
+    const HRESULT hr = e->GetCachedPropertyValue(UIA_IsInvokePatternAvailablePropertyId, v.receber());
+    if (FAILED(hr)) return erro_de(hr);
+    // Um valor que não é booleano (propriedade não suportada) vale como falso.
+    return v.get().vt == VT_BOOL && v.get().boolVal != VARIANT_FALSE;
+}
+
 Resultado<std::optional<std::string>> Elemento::valor_em_cache() const {
     IUIAutomationElement* e = interface_de(*this);
     if (!e) return nulo();
@@ -555,6 +566,16 @@ Resultado<Condicao> Automacao::ou(const Condicao& a, const Condicao& b) const {
     if (!cliente || !ca || !cb) return nulo();
     ComPtr<IUIAutomationCondition> c;
     const HRESULT hr = cliente->CreateOrCondition(ca, cb, c.receber());
+    return condicao_ou_erro(hr, std::move(c));
+}
+
+Resultado<Condicao> Automacao::e(const Condicao& a, const Condicao& b) const {
+    IUIAutomation* cliente = interface_de(*this);
+    IUIAutomationCondition* ca = interface_de(a);
+    IUIAutomationCondition* cb = interface_de(b);
+    if (!cliente || !ca || !cb) return nulo();
+    ComPtr<IUIAutomationCondition> c;
+    const HRESULT hr = cliente->CreateAndCondition(ca, cb, c.receber());
     return condicao_ou_erro(hr, std::move(c));
 }
 
