@@ -113,6 +113,12 @@ struct Processo {
 
     // Os comandos da entrada padrão.
     FilaDeComandos FILA;
+    // Canais em que, com o 7TV, o botão de responder do site não aparece: a
+    // resposta vai direto pelos botões do 7TV.
+    Protegido<std::set<std::string>> canais_sem_botao;
+    // A posição (de 1) do botão de responder entre os botões do 7TV de uma
+    // linha, aprendida quando um deles abriu a resposta; 0 = não aprendida.
+    std::atomic<int> botao_aprendido{0};
     // O canal do tremor da tela, criado no primeiro "sacudir"; só o leitor mexe.
     std::shared_ptr<CanalDeForcas> TREMOR;
 };

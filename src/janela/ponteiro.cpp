@@ -29,23 +29,20 @@ bool sobre_a_vidrel(Hwnd w, Hwnd vidrel) {
     return mesmo_processo(dono, vidrel) || dono == pl::ancestral(vidrel, pl::Ancestral::dono_raiz);
 }
 
-void avisar_o_navegador(Ponto p) {
-    const Hwnd nav = NAVEGADOR_ATUAL.load();
-    if (nav != 0) {
-        Hwnd alvo = nav;
-        if (const auto dono = pl::processo_da_janela(nav))
-            if (const Hwnd foco = pl::foco_da_thread(dono->thread)) alvo = foco;
-        if (const auto c = pl::tela_para_cliente(alvo, p)) {
-            const std::intptr_t lparam = static_cast<std::intptr_t>(
-                (static_cast<std::uint32_t>(c->x) & 0xFFFF) |
-                ((static_cast<std::uint32_t>(c->y) & 0xFFFF) << 16));
-            pl::postar_mensagem(alvo, pl::wm::mover_mouse, 0, lparam);
-        }
-    }
-    registrar("ponteiro: sumido em cima da Vidrel; movimento avisado ao navegador");
-}
-
 }  // namespace
+
+void postar_movimento_ao_navegador(Ponto p) {
+    const Hwnd nav = NAVEGADOR_ATUAL.load();
+    if (nav == 0) return;
+    Hwnd alvo = nav;
+    if (const auto dono = pl::processo_da_janela(nav))
+        if (const Hwnd foco = pl::foco_da_thread(dono->thread)) alvo = foco;
+    if (const auto c = pl::tela_para_cliente(alvo, p)) {
+        const std::intptr_t lparam = static_cast<std::intptr_t>((static_cast<std::uint32_t>(c->x) & 0xFFFF) |
+                                                                ((static_cast<std::uint32_t>(c->y) & 0xFFFF) << 16));
+        pl::postar_mensagem(alvo, pl::wm::mover_mouse, 0, lparam);
+    }
+}
 
 void passo_do_ponteiro(EstadoDoPonteiro& e) {
     // O fim de um clique ou de um Enter.
@@ -82,7 +79,8 @@ void passo_do_ponteiro(EstadoDoPonteiro& e) {
     const std::int64_t andou = std::llabs(std::int64_t{cursor->posicao.x} - e.posicao_no_inicio.x) +
                                std::llabs(std::int64_t{cursor->posicao.y} - e.posicao_no_inicio.y);
     if (andou > 2 && agora - *e.inicio >= 60ms && !e.avisado) {
-        avisar_o_navegador(cursor->posicao);
+        postar_movimento_ao_navegador(cursor->posicao);
+        registrar("ponteiro: sumido em cima da Vidrel; movimento avisado ao navegador");
         e.avisado = true;
     }
 }

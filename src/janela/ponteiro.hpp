@@ -15,6 +15,10 @@ struct EstadoDoPonteiro {
     bool avisado = false;
 };
 
+// Um WM_MOUSEMOVE na posição de tela dada para a janela com o foco do
+// navegador seguido (ou para ele mesmo), para ele olhar de novo o ponteiro.
+void postar_movimento_ao_navegador(Ponto tela);
+
 // Um passo (as esperas ficam com quem chama).
 void passo_do_ponteiro(EstadoDoPonteiro& e);
 

@@ -188,6 +188,7 @@ Cena carregar(const std::string& texto, AreaDeTrabalho& a) {
     // A ordem de aplicação é a dos instantes; no mesmo instante, a do arquivo.
     std::stable_sort(cena.linha_do_tempo.begin(), cena.linha_do_tempo.end(),
                      [](const EventoDaCena& x, const EventoDaCena& y) { return x.em_ms < y.em_ms; });
+    if (reacoes) rascunho.talvez = chaves_das_reacoes(*reacoes);
     for (const EventoDaCena& e : cena.linha_do_tempo) conferir_evento(e, rascunho);
     if (reacoes) a.reacoes = ler_reacoes(*reacoes, l.de("reacoes"), a, orcamento, cena.linha_do_tempo);
     cena.tem_fim = std::any_of(cena.linha_do_tempo.begin(), cena.linha_do_tempo.end(),

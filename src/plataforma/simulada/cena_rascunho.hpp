@@ -27,11 +27,22 @@ public:
     // reações, que disparam a qualquer hora): nada sai e nada se repete.
     bool amplo = false;
 
+    // As chaves que uma reação pode criar a qualquer hora: a linha do tempo
+    // pode citá-las (se na hora não existirem, o evento não faz nada).
+    std::set<std::string> talvez;
+
     bool tem_janela(Hwnd h) const { return janelas_.count(h) != 0; }
-    bool tem_chave(const std::string& c) const { return chaves_.count(c) != 0; }
-    // A janela em cuja página o elemento está e o nível dele ali (1 = raiz).
-    Hwnd janela_da_chave(const std::string& c) const { return chaves_.at(c).janela; }
-    int nivel(const std::string& c) const { return chaves_.at(c).nivel; }
+    bool tem_chave(const std::string& c) const { return chaves_.count(c) != 0 || talvez.count(c) != 0; }
+    // A janela em cuja página o elemento está e o nível dele ali (1 = raiz);
+    // de uma chave que só talvez exista, nenhuma janela e o primeiro nível.
+    Hwnd janela_da_chave(const std::string& c) const {
+        const auto it = chaves_.find(c);
+        return it == chaves_.end() ? 0 : it->second.janela;
+    }
+    int nivel(const std::string& c) const {
+        const auto it = chaves_.find(c);
+        return it == chaves_.end() ? 1 : it->second.nivel;
+    }
 
     void acrescentar_janela(Hwnd h, Hwnd pai, Hwnd dono);
     // Elementos novos na página de "janela", abaixo da chave "acima" (vazia

@@ -64,7 +64,31 @@ void juntar(const EventoDaCena& e, Rascunho& r) {
     }
 }
 
+void juntar_chaves(const Json& j, std::set<std::string>& chaves) {
+    if (j.is_object()) {
+        if (j.contains("chave") && j["chave"].is_string()) chaves.insert(j["chave"].get<std::string>());
+        for (const auto& [k, v] : j.items())
+            if (k == "filhos" || k == "elemento" || k == "pagina" || k == "janela" || k == "filhas") juntar_chaves(v, chaves);
+    } else if (j.is_array()) {
+        for (const Json& x : j) juntar_chaves(x, chaves);
+    }
+}
+
 }  // namespace
+
+std::set<std::string> chaves_das_reacoes(const Json& lista) {
+    std::set<std::string> chaves;
+    if (!lista.is_array()) return chaves;
+    for (const Json& r : lista) {
+        if (!r.is_object() || !r.contains("acoes") || !r["acoes"].is_array()) continue;
+        for (const Json& a : r["acoes"])
+            if (a.is_object() && (a.value("acao", "") == "adicionar" || a.value("acao", "") == "abrir")) {
+                if (a.contains("elemento")) juntar_chaves(a["elemento"], chaves);
+                if (a.contains("janela")) juntar_chaves(a["janela"], chaves);
+            }
+    }
+    return chaves;
+}
 
 std::vector<ReacaoSim> ler_reacoes(const Json& lista, const std::string& caminho, AreaDeTrabalho& a,
                                    Orcamento& orcamento, const std::vector<EventoDaCena>& linha_do_tempo) {

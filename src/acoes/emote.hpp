@@ -1,0 +1,25 @@
+#pragma once
+// O emote: o código digitado, entre brancos, na caixa de digitar do site. E
+// a própria caixa, que a resposta e o preparar também usam.
+
+#include <optional>
+#include <string>
+
+#include "acoes/memoria.hpp"
+
+// Um textbox serve de caixa do chat? Sem id de automação (uma busca, um
+// campo de outra coisa tem), dentro da coluna do chat com 30 pixels de folga
+// e com o topo de 10 pixels acima a 200 abaixo da base do chat.
+bool serve_de_caixa(const Retangulo& r, const std::string& id, const Retangulo& chat);
+
+// A caixa de digitar do chat: das que servem, a de topo mais alto.
+std::optional<uia::Elemento> achar_caixa(const uia::Automacao& a, const uia::Elemento& raiz,
+                                         const Alvo& alvo);
+
+// A caixa com o foco: a lembrada, se é desta janela e deste canal e aceita o
+// foco; senão a achada agora (que fica lembrada). Sem caixa, nenhum; com a
+// caixa e o foco recusado, o erro do foco em "recusa".
+std::optional<uia::Elemento> caixa_com_foco(MemoriaDoExecutor& m, const uia::Elemento& raiz, const Alvo& alvo,
+                                            std::optional<uia::Erro>& recusa);
+
+void emote(MemoriaDoExecutor& m, const std::string& codigo);
