@@ -219,10 +219,13 @@ TEST(Responder7tv, BotoesDoHoverAprendemOResponder) {
     ASSERT_GE(regioes.size(), 2u);
     EXPECT_EQ(ultima_regiao_da_vidrel(e)["regiao"], Json());
     // O canal ficou sem o botão do site: a segunda nem procura a linha do site.
-    EXPECT_EQ(std::count_if(e.linhas_do_erro().begin(), e.linhas_do_erro().end(),
+    const auto erros = e.linhas_do_erro();
+    EXPECT_EQ(std::count_if(erros.begin(), erros.end(),
                             [](const std::string& l) {
                                 return l.find("mensagem ou botão não achado") != std::string::npos;
                             }),
+              2);
+}),
               2);
 }
 
