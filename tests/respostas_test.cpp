@@ -225,8 +225,6 @@ TEST(Responder7tv, BotoesDoHoverAprendemOResponder) {
                                 return l.find("mensagem ou botão não achado") != std::string::npos;
                             }),
               2);
-}),
-              2);
 }
 
 TEST(Responder7tv, SemBotoesNoHoverAindaDigitaEDevolveTudo) {
