@@ -1,6 +1,7 @@
 #include "acoes/emote.hpp"
 
 #include "acoes/sintese.hpp"
+#include "comum/texto.hpp"
 #include "estado/log.hpp"
 #include "plataforma/janelas.hpp"
 
@@ -70,12 +71,16 @@ void emote(MemoriaDoExecutor& m, const std::string& codigo) {
     const std::string texto = " " + codigo + " ";
     if (const auto foco = m.a.elemento_com_foco(); foco && foco_serve(*foco, c->alvo.janela)) {
         digitar_texto(texto);
-        const auto caixa = achar_caixa(m.a, c->raiz, c->alvo);
-        const auto de_novo = m.a.elemento_com_foco();
-        if (caixa && de_novo && !resposta_aberta) {
-            const auto rf = de_novo->retangulo_atual();
-            const auto rc = caixa->retangulo_em_cache();
-            if (rf && rc && mesma_caixa(*rf, *rc)) fechar_sugestoes(codigo);
+        // O Esc da lista de sugestões só vale na caixa do chat (sem ":" no
+        // código não há lista, e nada a conferir).
+        if (contem(codigo, ":") && !resposta_aberta) {
+            const auto caixa = achar_caixa(m.a, c->raiz, c->alvo);
+            const auto de_novo = m.a.elemento_com_foco();
+            if (caixa && de_novo) {
+                const auto rf = de_novo->retangulo_atual();
+                const auto rc = caixa->retangulo_em_cache();
+                if (rf && rc && mesma_caixa(*rf, *rc)) fechar_sugestoes(codigo);
+            }
         }
         avisar_movimento();
         registrar(rotulo + ": digitado na caixa com foco");

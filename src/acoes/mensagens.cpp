@@ -169,7 +169,7 @@ std::string texto_depois_do_autor(const std::vector<std::string>& textos, const 
 }
 
 BuscaDeLinha achar_linha_do_site(const uia::Automacao& a, const uia::Elemento& raiz, MemoriaDaPagina& m,
-                                 const ComandoDeMensagem& c) {
+                                 const ComandoDeMensagem& c, DentroDaLinha dentro) {
     BuscaDeLinha b;
     const auto lista = lista_que_responde(a, raiz, m.lista_do_site,
                                           "chat-scrollable-area__message-container");
@@ -184,8 +184,10 @@ BuscaDeLinha achar_linha_do_site(const uia::Automacao& a, const uia::Elemento& r
     });
     if (!linha) return b;
     LinhaAchada achada{*linha, std::nullopt, std::nullopt, true};
-    achada.botao = botao_com(a, *linha, a.contem(Propriedade::nome, "@" + c.nick));
-    achada.usuario = botao_com(a, *linha, a.contem(Propriedade::classe, "chat-line__username"));
+    if (dentro != DentroDaLinha::usuario)
+        achada.botao = botao_com(a, *linha, a.contem(Propriedade::nome, "@" + c.nick));
+    if (dentro != DentroDaLinha::botao)
+        achada.usuario = botao_com(a, *linha, a.contem(Propriedade::classe, "chat-line__username"));
     b.achada = std::move(achada);
     return b;
 }

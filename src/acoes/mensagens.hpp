@@ -65,10 +65,13 @@ struct BuscaDeLinha {
     std::vector<std::string> nicks;
 };
 
+// O que procurar dentro da linha achada.
+enum class DentroDaLinha { botao, usuario, os_dois };
+
 // Na lista do chat do site: a linha mais nova da mensagem, com o botão de
-// responder (um botão com "@nick" no nome) e o nome do autor.
+// responder (um botão com "@nick" no nome) e/ou o nome do autor.
 BuscaDeLinha achar_linha_do_site(const uia::Automacao& a, const uia::Elemento& raiz, MemoriaDaPagina& m,
-                                 const ComandoDeMensagem& c);
+                                 const ComandoDeMensagem& c, DentroDaLinha dentro = DentroDaLinha::os_dois);
 
 // Na lista do 7TV: primeiro a lembrada, depois a de agora; registra quando
 // só a de agora tinha e quando nenhuma tinha.

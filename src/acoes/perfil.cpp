@@ -102,8 +102,9 @@ void perfil_na_twitch(MemoriaDoExecutor& m, const Comeco& c, const ComandoDeMens
         usuario = preparada->usuario;
         medido = preparada->usuario_medido_por;
     } else if (!preparada) {
-        const auto linha = c.alvo.com7tv ? achar_linha_do_7tv(m.a, c.raiz, m.pagina, cmd)
-                                         : achar_linha_do_site(m.a, c.raiz, m.pagina, cmd).achada;
+        const auto linha =
+            c.alvo.com7tv ? achar_linha_do_7tv(m.a, c.raiz, m.pagina, cmd)
+                          : achar_linha_do_site(m.a, c.raiz, m.pagina, cmd, DentroDaLinha::usuario).achada;
         if (linha && linha->usuario) {
             usuario = linha->usuario;
             medido = linha->linha;

@@ -221,7 +221,7 @@ void pelo_botao(MemoriaDoExecutor& m, const Comeco& c, const ComandoDeMensagem& 
     // Um "preparar" que já não achou o botão, ou um canal onde ele não
     // aparece: não procura de novo.
     if (!botao && !preparada && !canal_sem_botao(c.alvo)) {
-        linha = achar_linha_do_site(m.a, c.raiz, m.pagina, cmd).achada;
+        linha = achar_linha_do_site(m.a, c.raiz, m.pagina, cmd, DentroDaLinha::botao).achada;
         if (linha && linha->botao) {
             botao = linha->botao;
             medido = linha->linha;
@@ -241,7 +241,7 @@ void pelo_botao(MemoriaDoExecutor& m, const Comeco& c, const ComandoDeMensagem& 
     }
     if (c.alvo.com7tv && c.alvo.canal)
         processo().canais_sem_botao.com([&](std::set<std::string>& s) { s.insert(*c.alvo.canal); });
-    if (!linha) linha = achar_linha_do_site(m.a, c.raiz, m.pagina, cmd).achada;
+    if (!linha) linha = achar_linha_do_site(m.a, c.raiz, m.pagina, cmd, DentroDaLinha::botao).achada;
     if (linha) {
         if (const auto motivo = resposta_proibida(m.a, linha->linha)) {
             registrar("responder " + cmd.nick + ": o site não deixa (" + *motivo + ")");
