@@ -41,7 +41,8 @@ void Rascunho::guardar(const ElementoPtr& e, Hwnd janela, const std::string& aci
         it->second.janela = janela;
         it->second.acima = acima;
         it->second.nivel = nivel;
-        if (const auto cima = chaves_.find(acima); cima != chaves_.end()) cima->second.abaixo.insert(e->chave);
+        if (const auto cima = chaves_.find(acima); cima != chaves_.end())
+            cima->second.abaixo.insert(e->chave);
         janelas_[janela].chaves.insert(e->chave);
         de_cima = &it->first;
     }

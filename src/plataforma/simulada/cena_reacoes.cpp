@@ -68,7 +68,8 @@ void juntar_chaves(const Json& j, std::set<std::string>& chaves) {
     if (j.is_object()) {
         if (j.contains("chave") && j["chave"].is_string()) chaves.insert(j["chave"].get<std::string>());
         for (const auto& [k, v] : j.items())
-            if (k == "filhos" || k == "elemento" || k == "pagina" || k == "janela" || k == "filhas") juntar_chaves(v, chaves);
+            if (k == "filhos" || k == "elemento" || k == "pagina" || k == "janela" || k == "filhas")
+                juntar_chaves(v, chaves);
     } else if (j.is_array()) {
         for (const Json& x : j) juntar_chaves(x, chaves);
     }

@@ -71,7 +71,9 @@ void despachar_reacoes() {
     for (ReacaoSim& r : prontas) {
         Rastro::global().registrar({{"reacao", r.onde}, {"chave", r.chave}});
         plataforma::iniciar_thread([r = std::move(r)] {
-            if (r.depois_ms > 0) plataforma::dormir(std::chrono::milliseconds(r.depois_ms));
+            // Mesmo sem "depois" a reação espera a sua vez: no tempo virtual ela
+            // roda quando o programa parar, não no meio do que ele está fazendo.
+            plataforma::dormir(std::chrono::milliseconds(r.depois_ms));
             for (std::size_t i = 0; i < r.acoes.size(); ++i) {
                 EventoDaCena e;
                 e.em_ms = Relogio::global().agora_ms();

@@ -284,9 +284,17 @@ Resultado<T> foto_de(const Elemento& e, Propriedade p, T Foto::*campo) {
     return (*e.impl->foto).*campo;
 }
 
-void rastrear_acao(const char* chamada, const ElementoPtr& no, bool ok) {
-    simulada::Rastro::global().registrar(
-        {{"efeito", chamada}, {"chave", no->chave}, {"classe", no->classe}, {"nome", no->nome}, {"ok", ok}});
+// O elemento como estava no instante da ação (tirado sob a trava da área): a
+// reação da página, que roda em outra thread, pode mudá-lo logo depois.
+simulada::Json foto_da_acao(const ElementoSim& e) {
+    return {{"chave", e.chave}, {"classe", e.classe}, {"nome", e.nome}};
+}
+
+void rastrear_acao(const char* chamada, simulada::Json foto, bool ok) {
+    simulada::Json linha = {{"efeito", chamada}};
+    for (auto& [k, v] : foto.items()) linha[k] = v;
+    linha["ok"] = ok;
+    simulada::Rastro::global().registrar(std::move(linha));
 }
 
 }  // namespace
@@ -537,33 +545,43 @@ Resultado<std::uint32_t> Elemento::processo_atual() const {
 }
 
 Resultado<Padrao> Elemento::invocar() const {
-    const auto r = viva<Padrao>(*this, "Invoke", [this](AreaDeTrabalho& a, const ElementoSim& e) {
+    simulada::Json foto;
+    const auto r = viva<Padrao>(*this, "Invoke", [&](AreaDeTrabalho& a, const ElementoSim& e) {
+        foto = foto_da_acao(e);
         if (!e.invocavel) return Padrao::ausente;
         a.disparar(simulada::Gatilho::invocado, impl->no);
         return Padrao::feito;
     });
-    if (r) rastrear_acao("Invoke", impl->no, *r == Padrao::feito);
+    if (r) rastrear_acao("Invoke", std::move(foto), *r == Padrao::feito);
     return r;
 }
 
 Resultado<Padrao> Elemento::rolar_para_a_vista() const {
-    const auto r = viva<Padrao>(*this, "ScrollIntoView", [this](AreaDeTrabalho& a, const ElementoSim& e) {
+    simulada::Json foto;
+    const auto r = viva<Padrao>(*this, "ScrollIntoView", [&](AreaDeTrabalho& a, const ElementoSim& e) {
+        foto = foto_da_acao(e);
         if (!e.rolavel) return Padrao::ausente;
         a.disparar(simulada::Gatilho::rolado, impl->no);
         return Padrao::feito;
     });
-    if (r) rastrear_acao("ScrollIntoView", impl->no, *r == Padrao::feito);
+    if (r) rastrear_acao("ScrollIntoView", std::move(foto), *r == Padrao::feito);
     return r;
 }
 
 Feito Elemento::focar() const {
+    simulada::Json foto;
     const auto r = viva<Nada>(*this, "SetFocus", [&](AreaDeTrabalho& a, const ElementoSim& e) -> Feito {
+        foto = foto_da_acao(e);
         if (!e.focavel) return erro(static_cast<std::int32_t>(0x80040202u));  // UIA_E_ELEMENTNOTENABLED
         a.foco_uia = impl->no;
         a.disparar(simulada::Gatilho::focado, impl->no);
         return Nada{};
     });
-    if (impl && impl->no) rastrear_acao("SetFocus", impl->no, r.ok());
+    if (impl && impl->no) {
+        // Sem a foto (o elemento sumiu ou a chamada falhou antes), a chave da cena basta.
+        if (foto.is_null()) foto = {{"chave", impl->no->chave}};
+        rastrear_acao("SetFocus", std::move(foto), r.ok());
+    }
     return r;
 }
 
