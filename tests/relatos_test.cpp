@@ -120,3 +120,19 @@ TEST(Relatos, QuadradoDoBotaoEDaPaginaMostrada) {
                           "\"janela\":3001 \"botao\":null", "\"janela\":2001 \"botao\":[1604,886,1636,918]"}))
         << e.saida;
 }
+
+TEST(Relatos, LeituraLentaDeUmaJanelaQueSumiuNaoPublica) {
+    // Cada busca demora; durante a primeira o navegador é minimizado (e, em
+    // outra corrida, fechado). Nenhuma linha diz que o chat está à vista.
+    for (const char* some : {R"({"em": 300, "acao": "minimizar", "janela": 2001})",
+                             R"({"em": 300, "acao": "fechar", "janela": 2001})"}) {
+        const Execucao e = rodar_linha_do_tempo(
+            "twitch_chrome.json", std::string(some) + R"(, {"em": 4000, "acao": "fim"})", {"--janela", "100"},
+            R"(, "lentidoes": [{"chamada": "FindAllBuildCache", "ms": 150}])");
+        EXPECT_EQ(e.codigo, 0);
+        for (const auto& [t, l] : estados(e)) EXPECT_EQ(l, "{\"site\":null}") << some << " em " << t;
+        // E a Vidrel nunca foi dada a uma janela que não existe mais.
+        for (const Json& j : e.no_rastro("efeito", "SetWindowLongPtrW"))
+            EXPECT_TRUE(j["ok"].get<bool>()) << j.dump();
+    }
+}

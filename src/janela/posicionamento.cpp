@@ -51,6 +51,9 @@ void soltar_pelo_motivo(Hwnd vidrel, const std::string& motivo) {
 
 void posicionar_flutuando(Hwnd vidrel, const Alvo& e, ModoDePosicao modo) {
     const Hwnd nav = e.janela;
+    // Dar como dono uma janela que já fechou deixaria a Vidrel presa a um
+    // handle que o Windows pode reusar para outra janela.
+    if (!pl::existe_janela(nav)) return;
     if (processo().DONO_ATUAL.exchange(nav) != nav) pl::definir_dono(vidrel, nav);
     const Hwnd acima = pl::vizinha(nav, pl::Vizinha::anterior);
     std::uint32_t opcoes = modo == ModoDePosicao::de_outra_thread ? pl::swp::assincrono | pl::swp::sem_ativar

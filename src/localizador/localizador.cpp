@@ -25,6 +25,16 @@ constexpr auto kDepoisDaTelaCheia = 1500ms;
 constexpr auto kDepoisDaPaginaAndar = 2500ms;
 constexpr auto kDepoisDeBuscaSemChat = 3s;
 
+// Uma leitura demora (cada chamada vai ao navegador e espera por ele): no
+// fim dela, a janela ainda é a que foi lida?
+enum class Janela { igual, titulo_mudou, sumiu };
+
+Janela como_esta(const JanelaDeLive& j) {
+    if (!pl::existe_janela(j.janela) || pl::janela_minimizada(j.janela) || !pl::janela_visivel(j.janela))
+        return Janela::sumiu;
+    return mesmo_titulo(pl::titulo_interno(j.janela), j.titulo) ? Janela::igual : Janela::titulo_mudou;
+}
+
 // "quando" foi há menos de "d".
 bool ha_menos_de(const std::optional<pl::Instante>& quando, pl::Duracao d) {
     return quando && pl::agora() - *quando < d;
@@ -256,6 +266,12 @@ void Localizador::acompanhar_o_cartao(Hwnd janela, const Retangulo& chat) {
 }
 
 void Localizador::publicar_leitura(const JanelaDeLive& j, const Releitura& r) {
+    // Nenhuma linha de estado de uma leitura velha: a janela tem de estar
+    // como estava quando a leitura começou (a releitura também demora).
+    if (como_esta(j) != Janela::igual) {
+        forcar_busca_ = true;
+        return;
+    }
     const Instante agora = pl::agora();
     // A página lida sem o seu lugar na tela: a Vidrel fica onde estava.
     if (pagina_sem_lugar(j.janela, r.pagina)) {
@@ -432,8 +448,15 @@ void Localizador::buscar(const JanelaDeLive& j) {
         r = reler_chat(a_, novo.leitura);
         if (r->estado == Releitura::Estado::ok) buscar_coberturas_de(novo, r->chat);
     }
+    // A janela fechou, minimizou ou sumiu durante a leitura: o que foi lido
+    // não vale para nada que esteja na tela; a próxima volta vê o que houve.
+    const Janela agora_esta = como_esta(j);
+    if (agora_esta == Janela::sumiu) {
+        forcar_busca_ = true;
+        return;
+    }
     // O título mudou durante a leitura: o resultado é de outra aba.
-    if (!mesmo_titulo(pl::titulo_interno(j.janela), j.titulo) && descartes_seguidos_ < 3) {
+    if (agora_esta == Janela::titulo_mudou && descartes_seguidos_ < 3) {
         ++descartes_seguidos_;
         registrar("alvo da aba velha descartado: o título mudou durante a leitura");
         forcar_busca_ = true;
