@@ -33,6 +33,12 @@ import time
 import zlib
 
 
+# Quanto depois de uma mudança de janela da cena uma linha de passagem pode
+# chegar: a volta em que a mudança caiu dura no máximo a espera de 100 ms e a
+# leitura da página.
+PASSAGEM_MS = 250
+
+
 def linhas(caminho):
     with open(caminho, "rb") as f:
         dados = f.read()
@@ -76,30 +82,83 @@ class Prova:
             return self.real_para_cena[h]
         return "real:%d" % h
 
-    def saida(self, texto, do_wine):
-        r = []
-        for l in texto:
-            if l == '{"vivo":1}':
-                continue
-            try:
-                j = json.loads(l)
-            except ValueError:
-                r.append(l)
-                continue
-            if do_wine and isinstance(j, dict):
-                if isinstance(j.get("janela"), int):
-                    j["janela"] = self.handle(j["janela"])
-                for chave in ("navegadores", "existem"):
-                    if isinstance(j.get(chave), list):
-                        j[chave] = [self.handle(h) for h in j[chave]]
-            r.append(json.dumps(j, ensure_ascii=False, separators=(",", ":")))
-        return distintas(r)
+    def normalizar_saida(self, l, do_wine):
+        if l == '{"vivo":1}':
+            return None
+        try:
+            j = json.loads(l)
+        except ValueError:
+            return l
+        if do_wine and isinstance(j, dict):
+            if isinstance(j.get("janela"), int):
+                j["janela"] = self.handle(j["janela"])
+            for chave in ("navegadores", "existem"):
+                if isinstance(j.get(chave), list):
+                    j[chave] = [self.handle(h) for h in j[chave]]
+        return json.dumps(j, ensure_ascii=False, separators=(",", ":"))
 
     @staticmethod
-    def erro(texto):
-        return distintas([re.sub(r"\b\d+ ms\b", "N ms", l) for l in texto])
+    def normalizar_erro(l):
+        return re.sub(r"\b\d+ ms\b", "N ms", l)
+
+    def com_instantes(self, nome, normalizar):
+        """As linhas do Wine com o instante em que chegaram ao dublê do app."""
+        r = []
+        for l in jsonl(os.path.join(self.wine, nome + ".t.jsonl")):
+            n = normalizar(l["linha"])
+            if n is not None and (not r or r[-1][1] != n):
+                r.append((l["t"], n))
+        return r
+
+    def mudancas_de_janela(self):
+        """Os instantes em que o dublê do app aplicou uma mudança de janela."""
+        acoes = {"mover", "frente", "abrir", "fechar", "minimizar", "restaurar", "mostrar", "esconder", "titulo"}
+        return [l["t"] for l in self.diarios.get("vornel.exe", []) if l.get("evento") in acoes]
+
+    def tirar_passagens(self, sim, wine):
+        """Tira do Wine as linhas de passagem logo depois de uma mudança de janela.
+
+        Numa volta o localizador lê a janela (o retângulo, a da frente) e
+        depois a página, e publica: quando a cena muda a janela entre essas
+        leituras, sai uma linha com metade de antes e metade de depois (um
+        alvo do navegador velho com "frente" trocado, um chat medido com a
+        janela no meio do caminho, "página andou dentro da janela"). No
+        Windows é igual; o relógio virtual da simulação nunca cai no meio de
+        uma volta. Só é tirada a linha que a simulação não tem ali, chegada
+        até PASSAGEM_MS depois de uma mudança de janela da cena, uma por
+        mudança; o resto tem de ser igual.
+        """
+        mudancas = self.mudancas_de_janela()
+        usadas = set()
+        r, tiradas = [], []
+        j = 0
+        for t, l in wine:
+            if j < len(sim) and l == sim[j]:
+                r.append(l)
+                j += 1
+                continue
+            if r and l == r[-1]:
+                continue
+            mudanca = next(
+                (i for i, m in enumerate(mudancas) if i not in usadas and m <= t <= m + PASSAGEM_MS), None
+            )
+            if mudanca is not None:
+                usadas.add(mudanca)
+                tiradas.append("%s (%d ms depois da mudança das %d ms)" % (l, t - mudancas[mudanca], mudancas[mudanca]))
+                continue
+            r.append(l)
+        return distintas(r), tiradas
 
     # -------------------------------------------------------------- comparar
+
+    def comparar_com_passagens(self, nome, sim, com_instantes):
+        wine, tiradas = self.tirar_passagens(sim, com_instantes)
+        if wine != sim:
+            # A diferença mostrada é a de tudo o que o Wine deu.
+            self.comparar(nome, sim, [l for _, l in com_instantes])
+            return
+        for l in tiradas:
+            self.notas.append("%s: linha de passagem tolerada: %s" % (nome, l))
 
     def comparar(self, nome, a, b):
         if a == b:
@@ -110,20 +169,33 @@ class Prova:
         self.falhar("%s diferente:\n%s" % (nome, diff))
 
     def conferir_basico(self):
-        bruto_sim_saida, sim_saida = linhas(os.path.join(self.sim, "saida.txt"))
-        bruto_wine_saida, wine_saida = linhas(os.path.join(self.wine, "saida.txt"))
+        _, sim_saida = linhas(os.path.join(self.sim, "saida.txt"))
+        bruto_wine_saida, _ = linhas(os.path.join(self.wine, "saida.txt"))
         _, sim_erro = linhas(os.path.join(self.sim, "erro.txt"))
-        _, wine_erro = linhas(os.path.join(self.wine, "erro.txt"))
         if b"\r" in bruto_wine_saida:
             self.falhar("a saída do localizador no Wine tem \\r: as linhas terminam só com \\n")
         if bruto_wine_saida and not bruto_wine_saida.endswith(b"\n"):
             self.falhar("a saída do localizador no Wine não termina numa linha inteira")
-        sim_linhas = self.saida(sim_saida, False)
-        wine_linhas, passagens = passagens_de_frente(sim_linhas, self.saida(wine_saida, True))
-        for l in passagens:
-            self.notas.append("linha de passagem tolerada: " + l)
-        self.comparar("saída", sim_linhas, wine_linhas)
-        self.comparar("erro", self.erro(sim_erro), self.erro(wine_erro))
+        sim_saida = [n for n in (self.normalizar_saida(l, False) for l in sim_saida) if n is not None]
+        wine_saida = self.com_instantes("saida", lambda l: self.normalizar_saida(l, True))
+        # Cada tipo de mensagem na sua ordem: um status e um {"telaCheia":...}
+        # da mesma volta ou de voltas seguidas saem numa ordem ou noutra
+        # conforme a mudança caiu no tempo real.
+        tipos = []
+        for l in sim_saida + [l for _, l in wine_saida]:
+            if tipo(l) not in tipos:
+                tipos.append(tipo(l))
+        for t in tipos:
+            self.comparar_com_passagens(
+                "saída (%s)" % t,
+                distintas([l for l in sim_saida if tipo(l) == t]),
+                distintas_com_instantes([(i, l) for i, l in wine_saida if tipo(l) == t]),
+            )
+        self.comparar_com_passagens(
+            "erro",
+            distintas([self.normalizar_erro(l) for l in sim_erro]),
+            self.com_instantes("erro", self.normalizar_erro),
+        )
 
         fim_sim = [l["encerrado"] for l in self.rastro if "encerrado" in l]
         app = self.diarios.get("vornel.exe", [])
@@ -225,55 +297,23 @@ class Prova:
         )
 
 
-def passagens_de_frente(sim, wine):
-    """Tira do Wine as linhas de passagem de "frente"/"avista".
+def tipo(linha):
+    """O tipo de uma linha da saída: a primeira chave do objeto JSON."""
+    try:
+        j = json.loads(linha)
+    except ValueError:
+        return "texto"
+    if isinstance(j, dict) and j:
+        return "status" if next(iter(j)) == "site" else next(iter(j))
+    return "texto"
 
-    Numa volta o localizador lê a janela da frente duas vezes: ao escolher o
-    navegador e ao publicar o alvo. Quando a frente muda entre as duas (outra
-    janela vem para a frente, abre ou fecha), sai um alvo do navegador velho
-    com "frente" (ou "avista") trocado, e na volta seguinte o alvo muda de
-    navegador. No Windows é igual; o relógio virtual da simulação nunca cai
-    entre as duas leituras. Só essa forma é tolerada: a linha que a simulação
-    não tem, igual à anterior do Wine a menos de "frente"/"avista" e seguida
-    de um alvo de outra janela ou de nenhum.
-    """
 
-    def sem_frente(l):
-        try:
-            j = json.loads(l)
-        except ValueError:
-            return None
-        if not isinstance(j, dict) or "janela" not in j:
-            return None
-        j.pop("frente", None)
-        j.pop("avista", None)
-        return j
-
-    def janela(l):
-        try:
-            j = json.loads(l)
-        except ValueError:
-            return "?"
-        return j.get("janela") if isinstance(j, dict) and "site" in j else "?"
-
-    def status(l):
-        return janela(l) != "?"
-
-    r, tiradas = [], []
-    for i, l in enumerate(wine):
-        if (
-            l not in sim
-            and r
-            and i + 1 < len(wine)
-            and sem_frente(l) is not None
-            and sem_frente(l) == sem_frente(r[-1])
-            and status(wine[i + 1])
-            and janela(wine[i + 1]) != janela(l)
-        ):
-            tiradas.append(l)
-            continue
-        r.append(l)
-    return distintas(r), tiradas
+def distintas_com_instantes(seq):
+    r = []
+    for t, l in seq:
+        if not r or r[-1][1] != l:
+            r.append((t, l))
+    return r
 
 
 def distintas(seq):

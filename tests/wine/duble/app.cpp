@@ -2,8 +2,9 @@
 // de pé as janelas do próprio processo (a que --janela nomeia), inicia um
 // dublê do navegador para cada outro executável da cena e espera as janelas
 // deles, acerta a janela da frente e a ordem z da cena, escolhe o instante
-// zero da linha do tempo e inicia o localizador com a saída e o erro em
-// arquivos e a entrada num cano. Na linha do tempo, além das próprias
+// zero da linha do tempo e inicia o localizador com a saída, o erro e a
+// entrada em canos (a saída e o erro vão para arquivos, também linha a linha
+// com o instante de chegada). Na linha do tempo, além das próprias
 // janelas, ele faz o que é do mundo e não de uma janela: as linhas da
 // entrada, o fim dela, o arquivo-chave, o cursor e o fim da cena (o
 // localizador é encerrado com o código do evento).
@@ -48,11 +49,64 @@ std::wstring citar(const std::wstring& a) {
     return r + L"\"";
 }
 
-HANDLE arquivo_herdado(const std::string& caminho) {
-    SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
-    return CreateFileW(largo(caminho).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa,
-                       CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-}
+// A saída ou o erro do localizador: um cano lido por uma thread, que grava os
+// bytes como vieram (<nome>.txt) e cada linha com o instante em que chegou
+// (<nome>.t.jsonl, milissegundos desde o instante zero). A comparação usa os
+// instantes para reconhecer as linhas de passagem logo depois de uma mudança
+// de janela da cena.
+class Cano {
+public:
+    bool abrir(const std::string& pasta, const std::string& nome) {
+        SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
+        if (!CreatePipe(&leitura_, &escrita_, &sa, 0)) return false;
+        SetHandleInformation(leitura_, HANDLE_FLAG_INHERIT, 0);
+        bruto_ = _wfopen(largo(arquivo_da_pasta(pasta, nome + ".txt")).c_str(), L"wb");
+        linhas_ = _wfopen(largo(arquivo_da_pasta(pasta, nome + ".t.jsonl")).c_str(), L"wb");
+        return bruto_ && linhas_;
+    }
+    HANDLE ponta_do_filho() const { return escrita_; }
+
+    // Depois do CreateProcess: só o filho fica com a ponta de escrita, e o fim
+    // dele fecha o cano.
+    void ler(std::int64_t inicio_ms) {
+        CloseHandle(std::exchange(escrita_, nullptr));
+        leitor_ = std::thread([this, inicio_ms] {
+            std::string linha;
+            char b[4096];
+            DWORD n = 0;
+            while (ReadFile(leitura_, b, sizeof b, &n, nullptr) && n > 0) {
+                std::fwrite(b, 1, n, bruto_);
+                std::fflush(bruto_);
+                for (DWORD i = 0; i < n; ++i) {
+                    if (b[i] != '\n') {
+                        linha += b[i];
+                        continue;
+                    }
+                    const Json j = {{"t", agora_ms() - inicio_ms}, {"linha", linha}};
+                    const std::string texto = j.dump(-1, ' ', false, Json::error_handler_t::replace) + "\n";
+                    std::fwrite(texto.data(), 1, texto.size(), linhas_);
+                    std::fflush(linhas_);
+                    linha.clear();
+                }
+            }
+        });
+    }
+
+    ~Cano() {
+        if (escrita_) CloseHandle(escrita_);
+        if (leitor_.joinable()) leitor_.join();
+        if (leitura_) CloseHandle(leitura_);
+        if (bruto_) std::fclose(bruto_);
+        if (linhas_) std::fclose(linhas_);
+    }
+
+private:
+    HANDLE leitura_ = nullptr;
+    HANDLE escrita_ = nullptr;
+    std::FILE* bruto_ = nullptr;
+    std::FILE* linhas_ = nullptr;
+    std::thread leitor_;
+};
 
 class App {
 public:
@@ -78,6 +132,7 @@ private:
     std::vector<std::string> outros_;  // os executáveis deles
     PROCESS_INFORMATION localizador_{};
     HANDLE entrada_ = nullptr;  // a ponta de escrita do cano da entrada
+    Cano saida_, erro_;
     std::int64_t inicio_ = 0;
 };
 
@@ -194,14 +249,16 @@ bool App::iniciar_localizador() {
     HANDLE leitura = nullptr;
     if (!CreatePipe(&leitura, &entrada_, &sa, 0)) return false;
     SetHandleInformation(entrada_, HANDLE_FLAG_INHERIT, 0);
-    HANDLE saida = arquivo_herdado(arquivo_da_pasta(pasta_, "saida.txt"));
-    HANDLE erro = arquivo_herdado(arquivo_da_pasta(pasta_, "erro.txt"));
+    if (!saida_.abrir(pasta_, "saida") || !erro_.abrir(pasta_, "erro")) {
+        diario_.problema("não consegui abrir a saída e o erro do localizador");
+        return false;
+    }
     STARTUPINFOW si{};
     si.cb = sizeof si;
     si.dwFlags = STARTF_USESTDHANDLES;
     si.hStdInput = leitura;
-    si.hStdOutput = saida;
-    si.hStdError = erro;
+    si.hStdOutput = saida_.ponta_do_filho();
+    si.hStdError = erro_.ponta_do_filho();
 
     // O instante zero: agora. O servidor de UI Automation (dentro do
     // localizador) o lê do ambiente; os dublês, do arquivo.
@@ -222,8 +279,8 @@ bool App::iniciar_localizador() {
     const BOOL ok = CreateProcessW(largo(args_.valor("localizador")).c_str(), linha.data(), nullptr, nullptr,
                                    TRUE, 0, nullptr, nullptr, &si, &localizador_);
     CloseHandle(leitura);
-    CloseHandle(saida);
-    CloseHandle(erro);
+    saida_.ler(inicio_);
+    erro_.ler(inicio_);
     if (!ok) {
         diario_.problema("não consegui iniciar o localizador: erro " + std::to_string(GetLastError()));
         return false;

@@ -110,6 +110,14 @@ void Mundo::espelhar() {
     reais_.clear();
     for (const auto& [real, c] : achadas.topos) reais_[c] = real;
     for (const auto& [real, c] : achadas.filhas) reais_[c] = real;
+    // Uma janela que já esteve de pé e sumiu foi fechada no mundo real (o
+    // dublê a fechou antes de o evento vencer aqui): fecha na área também,
+    // senão a árvore ainda a teria, sem janela real por trás.
+    for (const auto& [c, real] : reais_) vistas_.insert(c);
+    std::vector<Hwnd> sumidas;
+    for (const auto& [h, j] : a.janelas)
+        if (vistas_.count(h) && !reais_.count(h)) sumidas.push_back(h);
+    for (Hwnd h : sumidas) a.fechar(h);
 
     const HWND mesa = GetDesktopWindow();
     auto copiar = [&](HWND real, Hwnd h) {

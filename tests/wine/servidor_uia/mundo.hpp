@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <map>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -54,6 +55,7 @@ private:
     bool iniciado_ = false;
     bool pronto_ = false;
     std::map<Hwnd, HWND> reais_;  // com a trava da área
+    std::set<Hwnd> vistas_;       // as que já estiveram de pé
 };
 
 }  // namespace servidor_uia
