@@ -3,53 +3,38 @@
 // leitura viva ou numa busca nova), as condições exatas e as de "contém sem
 // caixa", os escopos da árvore, a visão crua e a de controle. Cada ida ao
 // navegador é contada por nome de chamada e pode falhar ou demorar quando a
-// cena manda.
+// cena manda. A semântica mora em consultas_uia.hpp; aqui fica o cliente.
 
 #include "plataforma/uia.hpp"
 
-#include <algorithm>
 #include <mutex>
-#include <set>
 
-#include "comum/minusculas.hpp"
 #include "plataforma/simulada/area_de_trabalho.hpp"
+#include "plataforma/simulada/consultas_uia.hpp"
 #include "plataforma/simulada/rastro.hpp"
 #include "plataforma/sistema.hpp"
 
 namespace plataforma::uia {
 
 using simulada::AreaDeTrabalho;
+using simulada::CondicaoUia;
 using simulada::ElementoPtr;
 using simulada::ElementoSim;
-using simulada::JanelaSim;
-
-// A foto das propriedades pedidas, tirada no momento da busca.
-struct Foto {
-    std::set<Propriedade> pedidas;
-    std::string papel, id, classe, nome;
-    std::optional<std::string> valor;
-    Retangulo ret;
-    std::int32_t tipo = 0;
-    Hwnd janela_nativa = 0;
-    bool fora = false;
-    bool invocavel = false;
-};
+using simulada::FotoUia;
+using simulada::PassoUia;
+using simulada::PedidoUia;
 
 struct ElementoImpl {
     ElementoPtr no;
-    std::shared_ptr<const Foto> foto;  // nenhuma: elemento sem cache
+    std::shared_ptr<const FotoUia> foto;  // nenhuma: elemento sem cache
 };
 
 struct CondicaoImpl {
-    enum class Tipo { verdadeira, igual, contem, igual_sem_caixa, ou, e } tipo = Tipo::verdadeira;
-    Propriedade propriedade = Propriedade::nome;
-    Valor valor;
-    std::shared_ptr<CondicaoImpl> a, b;
+    std::shared_ptr<const CondicaoUia> c;
 };
 
 struct PedidoImpl {
-    std::vector<Propriedade> propriedades;
-    bool cru = false;
+    PedidoUia p;
 };
 
 struct CaminhanteImpl {
@@ -65,22 +50,6 @@ AreaDeTrabalho& area() { return AreaDeTrabalho::global(); }
 Erro erro(std::int32_t hr) { return Erro{hr, {}}; }
 Erro nulo() { return erro(ERRO_PONTEIRO_NULO); }
 
-// Uma ida ao navegador: conta, confere as falhas e a demora que a cena pediu.
-// Chamada com a trava da área tomada; devolve a demora em ms.
-// "janela" vale quando a chamada não é sobre um elemento (ElementFromHandle).
-std::optional<Erro> ida(AreaDeTrabalho& a, const std::string& chamada, const ElementoPtr& e, int& demora,
-                        Hwnd janela_da_chamada = 0) {
-    ++a.chamadas_uia[chamada];
-    if (a.rastrear_uia)
-        simulada::Rastro::global().registrar({{"uia", chamada}, {"chave", e ? e->chave : ""}});
-    const Hwnd janela = e ? e->janela_dona : janela_da_chamada;
-    const std::string chave = e ? e->chave : std::string();
-    demora += a.lentidao(chamada, janela);
-    if (auto hr = a.deve_falhar(chamada, janela, chave)) return erro(*hr);
-    if (auto hr = a.deve_falhar("*", janela, chave)) return erro(*hr);
-    return std::nullopt;
-}
-
 void esperar(int ms) {
     if (ms > 0) plataforma::dormir(std::chrono::milliseconds(ms));
 }
@@ -95,8 +64,8 @@ Resultado<T> chamar(const std::string& chamada, const ElementoPtr& e, F f, Hwnd 
     {
         AreaDeTrabalho& a = area();
         std::lock_guard g(a.m);
-        if (auto falha = ida(a, chamada, e, demora, janela))
-            r.emplace(*falha);
+        if (auto falha = simulada::ida_ao_navegador(a, chamada, e, demora, janela))
+            r.emplace(erro(*falha));
         else
             r.emplace(f(a));
         reagir = !a.disparadas.empty();
@@ -107,180 +76,24 @@ Resultado<T> chamar(const std::string& chamada, const ElementoPtr& e, F f, Hwnd 
     return std::move(*r);
 }
 
-// Propriedades vivas de um elemento (as de uma janela vêm da janela).
-std::string texto_de(AreaDeTrabalho& a, const ElementoSim& e, Propriedade p) {
-    if (e.eh_janela) {
-        if (JanelaSim* j = a.achar(e.janela_nativa)) {
-            if (p == Propriedade::nome) return j->titulo;
-            if (p == Propriedade::classe) return j->classe;
-        }
-        if (p == Propriedade::nome) return e.nome;
-        if (p == Propriedade::classe) return e.classe;
-        return {};
-    }
-    switch (p) {
-        case Propriedade::papel:
-            return e.papel;
-        case Propriedade::id:
-            return e.id;
-        case Propriedade::classe:
-            return e.classe;
-        case Propriedade::nome:
-            return e.nome;
-        case Propriedade::valor:
-            return e.valor.value_or("");
-        default:
-            return {};
-    }
-}
-
-Retangulo ret_de(AreaDeTrabalho& a, const ElementoSim& e) {
-    if (e.eh_janela) {
-        if (JanelaSim* j = a.achar(e.janela_nativa)) return j->ret;
-        if (!a.monitores.empty()) return a.monitores.front().ret;
-    }
-    return e.ret;
-}
-
-Foto fotografar(AreaDeTrabalho& a, const ElementoSim& e, const PedidoImpl& p) {
-    Foto f;
-    f.pedidas.insert(p.propriedades.begin(), p.propriedades.end());
-    f.papel = texto_de(a, e, Propriedade::papel);
-    f.id = texto_de(a, e, Propriedade::id);
-    f.classe = texto_de(a, e, Propriedade::classe);
-    f.nome = texto_de(a, e, Propriedade::nome);
-    f.valor = e.eh_janela ? std::nullopt : e.valor;
-    f.ret = ret_de(a, e);
-    f.tipo = e.tipo;
-    f.janela_nativa = e.janela_nativa;
-    f.fora = e.fora;
-    f.invocavel = e.invocavel;
-    return f;
-}
-
-Elemento embrulhar(const ElementoPtr& no, std::shared_ptr<const Foto> foto = nullptr) {
+Elemento embrulhar(const ElementoPtr& no, std::shared_ptr<const FotoUia> foto = nullptr) {
     Elemento e;
     e.impl = std::make_shared<ElementoImpl>(ElementoImpl{no, std::move(foto)});
     return e;
 }
 
-Elemento com_foto(AreaDeTrabalho& a, const ElementoPtr& no, const PedidoImpl& p) {
-    return embrulhar(no, std::make_shared<const Foto>(fotografar(a, *no, p)));
+Elemento com_foto(AreaDeTrabalho& a, const ElementoPtr& no, const PedidoUia& p) {
+    return embrulhar(no, std::make_shared<const FotoUia>(simulada::fotografar(a, *no, p)));
 }
 
-bool atende(AreaDeTrabalho& a, const ElementoSim& e, const CondicaoImpl& c) {
-    using T = CondicaoImpl::Tipo;
-    switch (c.tipo) {
-        case T::verdadeira:
-            return true;
-        case T::ou:
-            return (c.a && atende(a, e, *c.a)) || (c.b && atende(a, e, *c.b));
-        case T::e:
-            return c.a && c.b && atende(a, e, *c.a) && atende(a, e, *c.b);
-        default:
-            break;
-    }
-    if (const auto* n = std::get_if<std::int32_t>(&c.valor)) {
-        if (c.tipo != T::igual) return false;
-        if (c.propriedade == Propriedade::tipo) return e.tipo == *n;
-        if (c.propriedade == Propriedade::janela_nativa) return e.janela_nativa == *n;
-        return false;
-    }
-    if (const auto* b = std::get_if<bool>(&c.valor)) {
-        if (c.tipo != T::igual) return false;
-        if (c.propriedade == Propriedade::fora) return e.fora == *b;
-        if (c.propriedade == Propriedade::invocavel) return e.invocavel == *b;
-        return false;
-    }
-    // Um valor que não é texto não casa com condição de texto.
-    if (c.propriedade == Propriedade::valor && !e.valor) return false;
-    const std::string atual = texto_de(a, e, c.propriedade);
-    const std::string& procurado = std::get<std::string>(c.valor);
-    if (c.tipo == T::igual) return atual == procurado;
-    if (c.tipo == T::igual_sem_caixa) return minusculas(atual) == minusculas(procurado);
-    return minusculas(atual).find(minusculas(procurado)) != std::string::npos;
-}
-
-// Os filhos na visão pedida: na de controle, os que não são de controle
-// somem e os filhos deles sobem no lugar.
-std::vector<ElementoPtr> filhos_na_visao(AreaDeTrabalho& a, const ElementoPtr& e, bool cru) {
-    std::vector<ElementoPtr> r;
-    for (const ElementoPtr& f : a.filhos(e)) {
-        if (cru || f->controle) {
-            r.push_back(f);
-        } else {
-            const auto netos = filhos_na_visao(a, f, false);
-            r.insert(r.end(), netos.begin(), netos.end());
-        }
-    }
-    return r;
-}
-
-ElementoPtr pai_na_visao(AreaDeTrabalho& a, const ElementoPtr& e, bool cru) {
-    ElementoPtr p = a.pai(e);
-    while (p && !cru && !p->controle) p = a.pai(p);
-    return p;
-}
-
-void juntar(AreaDeTrabalho& a, const ElementoPtr& e, const CondicaoImpl& c, bool cru, bool incluir_este,
-            bool descer, std::vector<ElementoPtr>& saida, int profundidade) {
-    if (profundidade > 512) return;  // uma cena com ciclo não derruba nada
-    if (incluir_este && (cru || e->controle) && atende(a, *e, c)) saida.push_back(e);
-    if (!descer) return;
-    for (const ElementoPtr& f : a.filhos(e)) juntar(a, f, c, cru, true, true, saida, profundidade + 1);
-}
-
-std::vector<ElementoPtr> buscar(AreaDeTrabalho& a, const ElementoPtr& e, Escopo escopo, const CondicaoImpl& c,
-                                bool cru) {
-    std::vector<ElementoPtr> r;
-    const bool este = escopo == Escopo::subarvore;
-    if (este && (cru || e->controle) && atende(a, *e, c)) r.push_back(e);
-    if (escopo == Escopo::filhos) {
-        // Na visão de controle, os filhos de um filho que não é de controle
-        // sobem para o lugar dele.
-        for (const ElementoPtr& f : filhos_na_visao(a, e, cru))
-            if (atende(a, *f, c)) r.push_back(f);
-        return r;
-    }
-    for (const ElementoPtr& f : a.filhos(e)) juntar(a, f, c, cru, true, true, r, 1);
-    return r;
-}
-
-const char* nome_do_getter(Propriedade p) {
-    switch (p) {
-        case Propriedade::papel:
-            return "get_CachedAriaRole";
-        case Propriedade::id:
-            return "get_CachedAutomationId";
-        case Propriedade::classe:
-            return "get_CachedClassName";
-        case Propriedade::nome:
-            return "get_CachedName";
-        case Propriedade::retangulo:
-            return "get_CachedBoundingRectangle";
-        case Propriedade::tipo:
-            return "get_CachedControlType";
-        case Propriedade::janela_nativa:
-            return "get_CachedNativeWindowHandle";
-        case Propriedade::fora:
-            return "get_CachedIsOffscreen";
-        default:
-            return "GetCachedPropertyValue";
-    }
-}
-
-// As leituras do cache não vão ao navegador (não contam), mas a cena ainda
-// pode mandá-las falhar.
 template <class T>
-Resultado<T> foto_de(const Elemento& e, Propriedade p, T Foto::*campo) {
+Resultado<T> foto_de(const Elemento& e, Propriedade p, T FotoUia::*campo) {
     if (!e.impl || !e.impl->no) return nulo();
     {
         AreaDeTrabalho& a = area();
         std::lock_guard g(a.m);
-        if (auto hr = a.deve_falhar(nome_do_getter(p), e.impl->no->janela_dona, e.impl->no->chave))
-            return erro(*hr);
+        if (auto hr = simulada::erro_do_cache(a, *e.impl->no, e.impl->foto.get(), p)) return erro(*hr);
     }
-    if (!e.impl->foto || !e.impl->foto->pedidas.count(p)) return erro(ARGUMENTO_INVALIDO);
     return (*e.impl->foto).*campo;
 }
 
@@ -305,7 +118,7 @@ Resultado<Automacao> Automacao::criar() {
     {
         AreaDeTrabalho& a = area();
         std::lock_guard g(a.m);
-        if (auto hr = a.deve_falhar("CoCreateInstance")) return erro(*hr);
+        if (auto hr = simulada::falha_local(a, "CoCreateInstance")) return erro(*hr);
     }
     Automacao r;
     r.impl = std::make_shared<AutomacaoImpl>();
@@ -316,7 +129,7 @@ Resultado<Elemento> Automacao::elemento_da_janela(Hwnd janela) const {
     return chamar<Elemento>(
         "ElementFromHandle", nullptr,
         [&](AreaDeTrabalho& a) -> Resultado<Elemento> {
-            ElementoPtr e = a.elemento_de(janela);
+            ElementoPtr e = simulada::elemento_da_janela_uia(a, janela);
             if (!e) return erro(static_cast<std::int32_t>(0x80070578u));  // ERROR_INVALID_WINDOW_HANDLE
             return embrulhar(e);
         },
@@ -333,17 +146,14 @@ Resultado<Elemento> Automacao::elemento_no_ponto(Ponto p) const {
     return chamar<Elemento>(
         "ElementFromPoint", nullptr,
         [&](AreaDeTrabalho& a) -> Resultado<Elemento> {
-            a.raiz();
-            return embrulhar(a.elemento_no_ponto(p));
+            return embrulhar(simulada::elemento_no_ponto_uia(a, p));
         },
         janela);
 }
 
 Resultado<Elemento> Automacao::elemento_com_foco() const {
     return chamar<Elemento>("GetFocusedElement", nullptr, [&](AreaDeTrabalho& a) -> Resultado<Elemento> {
-        if (ElementoPtr f = a.foco_uia.lock(); f && a.vivo(f)) return embrulhar(f);
-        if (a.frente) return embrulhar(a.elemento_de(a.frente));
-        return embrulhar(a.raiz());
+        return embrulhar(simulada::elemento_com_foco_uia(a));
     });
 }
 
@@ -351,31 +161,27 @@ Resultado<PedidoDeCache> Automacao::pedido(std::initializer_list<Propriedade> pr
     {
         AreaDeTrabalho& a = area();
         std::lock_guard g(a.m);
-        if (auto hr = a.deve_falhar("CreateCacheRequest")) return erro(*hr);
+        if (auto hr = simulada::falha_local(a, "CreateCacheRequest")) return erro(*hr);
     }
     PedidoDeCache p;
-    p.impl = std::make_shared<PedidoImpl>(PedidoImpl{propriedades, cru});
+    p.impl = std::make_shared<PedidoImpl>(PedidoImpl{PedidoUia{propriedades, cru}});
     return p;
 }
 
 namespace {
-Resultado<Condicao> condicao(CondicaoImpl c, const char* chamada) {
+Resultado<Condicao> condicao(CondicaoUia c, const char* chamada) {
     {
         AreaDeTrabalho& a = area();
         std::lock_guard g(a.m);
-        if (auto hr = a.deve_falhar(chamada)) return erro(*hr);
+        if (auto hr = simulada::falha_local(a, chamada)) return erro(*hr);
     }
     Condicao r;
-    r.impl = std::make_shared<CondicaoImpl>(std::move(c));
+    r.impl = std::make_shared<CondicaoImpl>(CondicaoImpl{std::make_shared<const CondicaoUia>(std::move(c))});
     return r;
 }
-}  // namespace
 
-Resultado<Condicao> Automacao::verdadeira() const { return condicao({}, "CreateTrueCondition"); }
-
-namespace {
-Resultado<Condicao> de_propriedade(CondicaoImpl::Tipo tipo, Propriedade p, Valor v, const char* chamada) {
-    CondicaoImpl c;
+Resultado<Condicao> de_propriedade(CondicaoUia::Tipo tipo, Propriedade p, Valor v, const char* chamada) {
+    CondicaoUia c;
     c.tipo = tipo;
     c.propriedade = p;
     c.valor = std::move(v);
@@ -383,36 +189,38 @@ Resultado<Condicao> de_propriedade(CondicaoImpl::Tipo tipo, Propriedade p, Valor
 }
 }  // namespace
 
+Resultado<Condicao> Automacao::verdadeira() const { return condicao({}, "CreateTrueCondition"); }
+
 Resultado<Condicao> Automacao::igual(Propriedade p, const Valor& v) const {
-    return de_propriedade(CondicaoImpl::Tipo::igual, p, v, "CreatePropertyCondition");
+    return de_propriedade(CondicaoUia::Tipo::igual, p, v, "CreatePropertyCondition");
 }
 
 Resultado<Condicao> Automacao::contem(Propriedade p, const std::string& texto) const {
-    return de_propriedade(CondicaoImpl::Tipo::contem, p, texto, "CreatePropertyConditionEx");
+    return de_propriedade(CondicaoUia::Tipo::contem, p, texto, "CreatePropertyConditionEx");
 }
 
 Resultado<Condicao> Automacao::igual_sem_caixa(Propriedade p, const std::string& texto) const {
-    return de_propriedade(CondicaoImpl::Tipo::igual_sem_caixa, p, texto, "CreatePropertyConditionEx");
+    return de_propriedade(CondicaoUia::Tipo::igual_sem_caixa, p, texto, "CreatePropertyConditionEx");
 }
 
 namespace {
-Resultado<Condicao> composta(CondicaoImpl::Tipo tipo, const Condicao& a, const Condicao& b,
+Resultado<Condicao> composta(CondicaoUia::Tipo tipo, const Condicao& a, const Condicao& b,
                              const char* chamada) {
     if (!a.impl || !b.impl) return nulo();
-    CondicaoImpl c;
+    CondicaoUia c;
     c.tipo = tipo;
-    c.a = a.impl;
-    c.b = b.impl;
+    c.a = a.impl->c;
+    c.b = b.impl->c;
     return condicao(std::move(c), chamada);
 }
 }  // namespace
 
 Resultado<Condicao> Automacao::ou(const Condicao& a, const Condicao& b) const {
-    return composta(CondicaoImpl::Tipo::ou, a, b, "CreateOrCondition");
+    return composta(CondicaoUia::Tipo::ou, a, b, "CreateOrCondition");
 }
 
 Resultado<Condicao> Automacao::e(const Condicao& a, const Condicao& b) const {
-    return composta(CondicaoImpl::Tipo::e, a, b, "CreateAndCondition");
+    return composta(CondicaoUia::Tipo::e, a, b, "CreateAndCondition");
 }
 
 Resultado<Caminhante> Automacao::caminhante_cru() const {
@@ -442,8 +250,8 @@ Resultado<std::vector<Elemento>> Elemento::achar_todos(Escopo escopo, const Cond
         "FindAllBuildCache", impl->no, [&](AreaDeTrabalho& a) -> Resultado<std::vector<Elemento>> {
             if (!a.vivo(impl->no)) return erro(ELEMENTO_INDISPONIVEL);
             std::vector<Elemento> r;
-            for (const ElementoPtr& e : buscar(a, impl->no, escopo, *c.impl, p.impl->cru))
-                r.push_back(com_foto(a, e, *p.impl));
+            for (const ElementoPtr& e : simulada::buscar(a, impl->no, escopo, *c.impl->c, p.impl->p.cru))
+                r.push_back(com_foto(a, e, p.impl->p));
             return r;
         });
 }
@@ -453,7 +261,7 @@ Resultado<std::optional<Elemento>> Elemento::achar_primeiro(Escopo escopo, const
     return chamar<std::optional<Elemento>>(
         "FindFirst", impl->no, [&](AreaDeTrabalho& a) -> Resultado<std::optional<Elemento>> {
             if (!a.vivo(impl->no)) return erro(ELEMENTO_INDISPONIVEL);
-            const auto achados = buscar(a, impl->no, escopo, *c.impl, false);
+            const auto achados = simulada::buscar(a, impl->no, escopo, *c.impl->c, false);
             if (achados.empty()) return std::optional<Elemento>();
             return std::optional<Elemento>(embrulhar(achados.front()));
         });
@@ -463,35 +271,35 @@ Resultado<Elemento> Elemento::atualizar_cache(const PedidoDeCache& p) const {
     if (!impl || !p.impl) return nulo();
     return chamar<Elemento>("BuildUpdatedCache", impl->no, [&](AreaDeTrabalho& a) -> Resultado<Elemento> {
         if (!a.vivo(impl->no)) return erro(ELEMENTO_INDISPONIVEL);
-        return com_foto(a, impl->no, *p.impl);
+        return com_foto(a, impl->no, p.impl->p);
     });
 }
 
 Resultado<std::string> Elemento::papel_em_cache() const {
-    return foto_de(*this, Propriedade::papel, &Foto::papel);
+    return foto_de(*this, Propriedade::papel, &FotoUia::papel);
 }
-Resultado<std::string> Elemento::id_em_cache() const { return foto_de(*this, Propriedade::id, &Foto::id); }
+Resultado<std::string> Elemento::id_em_cache() const { return foto_de(*this, Propriedade::id, &FotoUia::id); }
 Resultado<std::string> Elemento::classe_em_cache() const {
-    return foto_de(*this, Propriedade::classe, &Foto::classe);
+    return foto_de(*this, Propriedade::classe, &FotoUia::classe);
 }
 Resultado<std::string> Elemento::nome_em_cache() const {
-    return foto_de(*this, Propriedade::nome, &Foto::nome);
+    return foto_de(*this, Propriedade::nome, &FotoUia::nome);
 }
 Resultado<Retangulo> Elemento::retangulo_em_cache() const {
-    return foto_de(*this, Propriedade::retangulo, &Foto::ret);
+    return foto_de(*this, Propriedade::retangulo, &FotoUia::ret);
 }
 Resultado<std::int32_t> Elemento::tipo_em_cache() const {
-    return foto_de(*this, Propriedade::tipo, &Foto::tipo);
+    return foto_de(*this, Propriedade::tipo, &FotoUia::tipo);
 }
 Resultado<Hwnd> Elemento::janela_nativa_em_cache() const {
-    return foto_de(*this, Propriedade::janela_nativa, &Foto::janela_nativa);
+    return foto_de(*this, Propriedade::janela_nativa, &FotoUia::janela_nativa);
 }
-Resultado<bool> Elemento::fora_em_cache() const { return foto_de(*this, Propriedade::fora, &Foto::fora); }
+Resultado<bool> Elemento::fora_em_cache() const { return foto_de(*this, Propriedade::fora, &FotoUia::fora); }
 Resultado<bool> Elemento::invocavel_em_cache() const {
-    return foto_de(*this, Propriedade::invocavel, &Foto::invocavel);
+    return foto_de(*this, Propriedade::invocavel, &FotoUia::invocavel);
 }
 Resultado<std::optional<std::string>> Elemento::valor_em_cache() const {
-    return foto_de(*this, Propriedade::valor, &Foto::valor);
+    return foto_de(*this, Propriedade::valor, &FotoUia::valor);
 }
 
 namespace {
@@ -503,31 +311,29 @@ Resultado<T> viva(const Elemento& e, const char* chamada, F f) {
         return f(a, *e.impl->no);
     });
 }
+
+Resultado<std::string> viva_texto(const Elemento& e, const char* chamada, Propriedade p) {
+    return viva<std::string>(
+        e, chamada, [p](AreaDeTrabalho& a, const ElementoSim& x) { return simulada::texto_uia(a, x, p); });
+}
 }  // namespace
 
 Resultado<Retangulo> Elemento::retangulo_atual() const {
-    return viva<Retangulo>(*this, "get_CurrentBoundingRectangle",
-                           [](AreaDeTrabalho& a, const ElementoSim& e) { return ret_de(a, e); });
+    return viva<Retangulo>(
+        *this, "get_CurrentBoundingRectangle",
+        [](AreaDeTrabalho& a, const ElementoSim& e) { return simulada::retangulo_uia(a, e); });
 }
 Resultado<std::string> Elemento::classe_atual() const {
-    return viva<std::string>(*this, "get_CurrentClassName", [](AreaDeTrabalho& a, const ElementoSim& e) {
-        return texto_de(a, e, Propriedade::classe);
-    });
+    return viva_texto(*this, "get_CurrentClassName", Propriedade::classe);
 }
 Resultado<std::string> Elemento::nome_atual() const {
-    return viva<std::string>(*this, "get_CurrentName", [](AreaDeTrabalho& a, const ElementoSim& e) {
-        return texto_de(a, e, Propriedade::nome);
-    });
+    return viva_texto(*this, "get_CurrentName", Propriedade::nome);
 }
 Resultado<std::string> Elemento::papel_atual() const {
-    return viva<std::string>(*this, "get_CurrentAriaRole", [](AreaDeTrabalho& a, const ElementoSim& e) {
-        return texto_de(a, e, Propriedade::papel);
-    });
+    return viva_texto(*this, "get_CurrentAriaRole", Propriedade::papel);
 }
 Resultado<std::string> Elemento::id_atual() const {
-    return viva<std::string>(*this, "get_CurrentAutomationId", [](AreaDeTrabalho& a, const ElementoSim& e) {
-        return texto_de(a, e, Propriedade::id);
-    });
+    return viva_texto(*this, "get_CurrentAutomationId", Propriedade::id);
 }
 Resultado<std::int32_t> Elemento::tipo_atual() const {
     return viva<std::int32_t>(*this, "get_CurrentControlType",
@@ -539,8 +345,7 @@ Resultado<bool> Elemento::fora_atual() const {
 }
 Resultado<std::uint32_t> Elemento::processo_atual() const {
     return viva<std::uint32_t>(*this, "get_CurrentProcessId", [](AreaDeTrabalho& a, const ElementoSim& e) {
-        JanelaSim* j = a.achar(e.janela_dona);
-        return j ? j->processo : 0u;
+        return simulada::processo_uia(a, e);
     });
 }
 
@@ -548,9 +353,7 @@ Resultado<Padrao> Elemento::invocar() const {
     simulada::Json foto;
     const auto r = viva<Padrao>(*this, "Invoke", [&](AreaDeTrabalho& a, const ElementoSim& e) {
         foto = foto_da_acao(e);
-        if (!e.invocavel) return Padrao::ausente;
-        a.disparar(simulada::Gatilho::invocado, impl->no);
-        return Padrao::feito;
+        return simulada::invocar_uia(a, impl->no);
     });
     if (r) rastrear_acao("Invoke", std::move(foto), *r == Padrao::feito);
     return r;
@@ -560,9 +363,7 @@ Resultado<Padrao> Elemento::rolar_para_a_vista() const {
     simulada::Json foto;
     const auto r = viva<Padrao>(*this, "ScrollIntoView", [&](AreaDeTrabalho& a, const ElementoSim& e) {
         foto = foto_da_acao(e);
-        if (!e.rolavel) return Padrao::ausente;
-        a.disparar(simulada::Gatilho::rolado, impl->no);
-        return Padrao::feito;
+        return simulada::rolar_uia(a, impl->no);
     });
     if (r) rastrear_acao("ScrollIntoView", std::move(foto), *r == Padrao::feito);
     return r;
@@ -572,9 +373,7 @@ Feito Elemento::focar() const {
     simulada::Json foto;
     const auto r = viva<Nada>(*this, "SetFocus", [&](AreaDeTrabalho& a, const ElementoSim& e) -> Feito {
         foto = foto_da_acao(e);
-        if (!e.focavel) return erro(static_cast<std::int32_t>(0x80040202u));  // UIA_E_ELEMENTNOTENABLED
-        a.foco_uia = impl->no;
-        a.disparar(simulada::Gatilho::focado, impl->no);
+        if (auto hr = simulada::focar_uia(a, impl->no)) return erro(*hr);
         return Nada{};
     });
     if (impl && impl->no) {
@@ -589,33 +388,15 @@ Feito Elemento::focar() const {
 
 namespace {
 
-enum class Passo { pai, primeiro, ultimo, proximo, anterior };
-
-Resultado<std::optional<Elemento>> andar(const Caminhante& c, const Elemento& e, Passo passo,
-                                         const PedidoImpl* pedido, const char* chamada) {
+Resultado<std::optional<Elemento>> andar(const Caminhante& c, const Elemento& e, PassoUia passo,
+                                         const PedidoUia* pedido, const char* chamada) {
     if (!c.impl || !e.impl || !e.impl->no) return nulo();
     const bool cru = c.impl->cru;
     return chamar<std::optional<Elemento>>(
         chamada, e.impl->no, [&](AreaDeTrabalho& a) -> Resultado<std::optional<Elemento>> {
             const ElementoPtr& no = e.impl->no;
             if (!a.vivo(no)) return erro(ELEMENTO_INDISPONIVEL);
-            ElementoPtr achado;
-            if (passo == Passo::pai) {
-                achado = pai_na_visao(a, no, cru);
-            } else if (passo == Passo::primeiro || passo == Passo::ultimo) {
-                const auto fs = filhos_na_visao(a, no, cru);
-                if (!fs.empty()) achado = passo == Passo::primeiro ? fs.front() : fs.back();
-            } else {
-                const ElementoPtr mae = pai_na_visao(a, no, cru);
-                if (mae) {
-                    const auto irmas = filhos_na_visao(a, mae, cru);
-                    const auto it = std::find(irmas.begin(), irmas.end(), no);
-                    if (it != irmas.end()) {
-                        if (passo == Passo::proximo && it + 1 != irmas.end()) achado = *(it + 1);
-                        if (passo == Passo::anterior && it != irmas.begin()) achado = *(it - 1);
-                    }
-                }
-            }
+            const ElementoPtr achado = simulada::passo_na_visao(a, no, passo, cru);
             if (!achado) return std::optional<Elemento>();
             return std::optional<Elemento>(pedido ? com_foto(a, achado, *pedido) : embrulhar(achado));
         });
@@ -624,32 +405,32 @@ Resultado<std::optional<Elemento>> andar(const Caminhante& c, const Elemento& e,
 }  // namespace
 
 Resultado<std::optional<Elemento>> Caminhante::pai(const Elemento& e) const {
-    return andar(*this, e, Passo::pai, nullptr, "GetParentElement");
+    return andar(*this, e, PassoUia::pai, nullptr, "GetParentElement");
 }
 Resultado<std::optional<Elemento>> Caminhante::primeiro_filho(const Elemento& e) const {
-    return andar(*this, e, Passo::primeiro, nullptr, "GetFirstChildElement");
+    return andar(*this, e, PassoUia::primeiro, nullptr, "GetFirstChildElement");
 }
 Resultado<std::optional<Elemento>> Caminhante::ultimo_filho(const Elemento& e) const {
-    return andar(*this, e, Passo::ultimo, nullptr, "GetLastChildElement");
+    return andar(*this, e, PassoUia::ultimo, nullptr, "GetLastChildElement");
 }
 Resultado<std::optional<Elemento>> Caminhante::proximo_irmao(const Elemento& e) const {
-    return andar(*this, e, Passo::proximo, nullptr, "GetNextSiblingElement");
+    return andar(*this, e, PassoUia::proximo, nullptr, "GetNextSiblingElement");
 }
 Resultado<std::optional<Elemento>> Caminhante::irmao_anterior(const Elemento& e) const {
-    return andar(*this, e, Passo::anterior, nullptr, "GetPreviousSiblingElement");
+    return andar(*this, e, PassoUia::anterior, nullptr, "GetPreviousSiblingElement");
 }
 Resultado<std::optional<Elemento>> Caminhante::pai(const Elemento& e, const PedidoDeCache& p) const {
     if (!p.impl) return nulo();
-    return andar(*this, e, Passo::pai, p.impl.get(), "GetParentElementBuildCache");
+    return andar(*this, e, PassoUia::pai, &p.impl->p, "GetParentElementBuildCache");
 }
 Resultado<std::optional<Elemento>> Caminhante::ultimo_filho(const Elemento& e, const PedidoDeCache& p) const {
     if (!p.impl) return nulo();
-    return andar(*this, e, Passo::ultimo, p.impl.get(), "GetLastChildElementBuildCache");
+    return andar(*this, e, PassoUia::ultimo, &p.impl->p, "GetLastChildElementBuildCache");
 }
 Resultado<std::optional<Elemento>> Caminhante::irmao_anterior(const Elemento& e,
                                                               const PedidoDeCache& p) const {
     if (!p.impl) return nulo();
-    return andar(*this, e, Passo::anterior, p.impl.get(), "GetPreviousSiblingElementBuildCache");
+    return andar(*this, e, PassoUia::anterior, &p.impl->p, "GetPreviousSiblingElementBuildCache");
 }
 
 }  // namespace plataforma::uia

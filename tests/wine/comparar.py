@@ -1,0 +1,432 @@
+#!/usr/bin/env python3
+"""Compara uma prova no Wine com a mesma cena na área simulada.
+
+Das duas pontas saem a saída padrão, o erro padrão e o código de saída do
+localizador. Antes de comparar: as batidas ({"vivo":1}) saem, os handles das
+janelas reais viram os da cena (pelos diários dos dublês), os milissegundos
+das linhas de log viram "N ms" e linhas iguais seguidas contam uma vez. A
+ordem fica. Também falham a prova: um método do servidor de UI Automation
+que não foi escrito (nao_implementado) e qualquer problema anotado pelo
+servidor ou pelos dublês.
+
+Conferências extras, por opção:
+  --movimentos H   os retângulos que a janela H da cena tomou por obra do
+                   localizador (SetWindowPos no rastro, "movida" no diário)
+  --lugares H      o mesmo, mas entre um lugar e outro a janela pode passar
+                   por outros (o SetParent guarda as coordenadas na mãe nova,
+                   a filha anda com a mãe); o último tem de ser o mesmo
+  --maes H         as mães que a janela H teve por SetParent
+  --tela           a Vidrel do protótipo na tela do Xvfb: a borda e o fundo
+                   do cartão nas cores da pintura simulada, no lugar do
+                   último SetWindowPos dela; o quadro vai para tela.png
+"""
+
+import argparse
+import glob
+import json
+import os
+import re
+import struct
+import subprocess
+import sys
+import time
+import zlib
+
+
+# Quanto depois de uma mudança de janela da cena uma linha de passagem pode
+# chegar: a volta em que a mudança caiu dura no máximo a espera de 100 ms e a
+# leitura da página.
+PASSAGEM_MS = 250
+
+
+def linhas(caminho):
+    with open(caminho, "rb") as f:
+        dados = f.read()
+    return dados, dados.decode("utf-8", errors="replace").split("\n")[:-1] if dados else []
+
+
+def jsonl(caminho):
+    r = []
+    with open(caminho, encoding="utf-8") as f:
+        for linha in f:
+            if linha.strip():
+                r.append(json.loads(linha))
+    return r
+
+
+class Prova:
+    def __init__(self, sim, wine):
+        self.sim = sim
+        self.wine = wine
+        self.falhas = []
+        self.notas = []
+        self.real_para_cena = {}
+        self.diarios = {}
+        self.rastro = jsonl(os.path.join(sim, "rastro.jsonl"))
+
+    def ler_diarios(self):
+        for d in sorted(glob.glob(os.path.join(self.wine, "*.diario.jsonl"))):
+            nome = os.path.basename(d)[: -len(".diario.jsonl")]
+            self.diarios[nome] = jsonl(d)
+            for l in self.diarios[nome]:
+                if "criada" in l:
+                    self.real_para_cena[l["real"]] = l["criada"]
+
+    def falhar(self, texto):
+        self.falhas.append(texto)
+
+    # ------------------------------------------------------------ normalizar
+
+    def handle(self, h):
+        if h in self.real_para_cena:
+            return self.real_para_cena[h]
+        return "real:%d" % h
+
+    def normalizar_saida(self, l, do_wine):
+        if l == '{"vivo":1}':
+            return None
+        try:
+            j = json.loads(l)
+        except ValueError:
+            return l
+        if do_wine and isinstance(j, dict):
+            if isinstance(j.get("janela"), int):
+                j["janela"] = self.handle(j["janela"])
+            for chave in ("navegadores", "existem"):
+                if isinstance(j.get(chave), list):
+                    j[chave] = [self.handle(h) for h in j[chave]]
+        return json.dumps(j, ensure_ascii=False, separators=(",", ":"))
+
+    @staticmethod
+    def normalizar_erro(l):
+        return re.sub(r"\b\d+ ms\b", "N ms", l)
+
+    def com_instantes(self, nome, normalizar):
+        """As linhas do Wine com o instante em que chegaram ao dublê do app."""
+        r = []
+        for l in jsonl(os.path.join(self.wine, nome + ".t.jsonl")):
+            n = normalizar(l["linha"])
+            if n is not None and (not r or r[-1][1] != n):
+                r.append((l["t"], n))
+        return r
+
+    def mudancas_de_janela(self):
+        """Os instantes em que o dublê do app aplicou uma mudança de janela."""
+        acoes = {"mover", "frente", "abrir", "fechar", "minimizar", "restaurar", "mostrar", "esconder", "titulo"}
+        return [l["t"] for l in self.diarios.get("vornel.exe", []) if l.get("evento") in acoes]
+
+    def tirar_passagens(self, sim, wine):
+        """Tira do Wine as linhas de passagem logo depois de uma mudança de janela.
+
+        Numa volta o localizador lê a janela (o retângulo, a da frente) e
+        depois a página, e publica: quando a cena muda a janela entre essas
+        leituras, sai uma linha com metade de antes e metade de depois (um
+        alvo do navegador velho com "frente" trocado, um chat medido com a
+        janela no meio do caminho, "página andou dentro da janela"). No
+        Windows é igual; o relógio virtual da simulação nunca cai no meio de
+        uma volta. Só é tirada a linha que a simulação não tem ali, chegada
+        até PASSAGEM_MS depois de uma mudança de janela da cena, uma por
+        mudança; o resto tem de ser igual.
+        """
+        mudancas = self.mudancas_de_janela()
+        usadas = set()
+        r, tiradas = [], []
+        j = 0
+        for t, l in wine:
+            if j < len(sim) and l == sim[j]:
+                r.append(l)
+                j += 1
+                continue
+            if r and l == r[-1]:
+                continue
+            mudanca = next(
+                (i for i, m in enumerate(mudancas) if i not in usadas and m <= t <= m + PASSAGEM_MS), None
+            )
+            if mudanca is not None:
+                usadas.add(mudanca)
+                tiradas.append("%s (%d ms depois da mudança das %d ms)" % (l, t - mudancas[mudanca], mudancas[mudanca]))
+                continue
+            r.append(l)
+        return distintas(r), tiradas
+
+    # -------------------------------------------------------------- comparar
+
+    def comparar_com_passagens(self, nome, sim, com_instantes):
+        wine, tiradas = self.tirar_passagens(sim, com_instantes)
+        if wine != sim:
+            # A diferença mostrada é a de tudo o que o Wine deu.
+            self.comparar(nome, sim, [l for _, l in com_instantes])
+            return
+        for l in tiradas:
+            self.notas.append("%s: linha de passagem tolerada: %s" % (nome, l))
+
+    def comparar(self, nome, a, b):
+        if a == b:
+            return
+        import difflib
+
+        diff = "\n".join(difflib.unified_diff(a, b, "simulada", "wine", lineterm="", n=2))
+        self.falhar("%s diferente:\n%s" % (nome, diff))
+
+    def conferir_basico(self):
+        _, sim_saida = linhas(os.path.join(self.sim, "saida.txt"))
+        bruto_wine_saida, _ = linhas(os.path.join(self.wine, "saida.txt"))
+        _, sim_erro = linhas(os.path.join(self.sim, "erro.txt"))
+        if b"\r" in bruto_wine_saida:
+            self.falhar("a saída do localizador no Wine tem \\r: as linhas terminam só com \\n")
+        if bruto_wine_saida and not bruto_wine_saida.endswith(b"\n"):
+            self.falhar("a saída do localizador no Wine não termina numa linha inteira")
+        sim_saida = [n for n in (self.normalizar_saida(l, False) for l in sim_saida) if n is not None]
+        wine_saida = self.com_instantes("saida", lambda l: self.normalizar_saida(l, True))
+        # Cada tipo de mensagem na sua ordem: um status e um {"telaCheia":...}
+        # da mesma volta ou de voltas seguidas saem numa ordem ou noutra
+        # conforme a mudança caiu no tempo real.
+        tipos = []
+        for l in sim_saida + [l for _, l in wine_saida]:
+            if tipo(l) not in tipos:
+                tipos.append(tipo(l))
+        for t in tipos:
+            self.comparar_com_passagens(
+                "saída (%s)" % t,
+                distintas([l for l in sim_saida if tipo(l) == t]),
+                distintas_com_instantes([(i, l) for i, l in wine_saida if tipo(l) == t]),
+            )
+        self.comparar_com_passagens(
+            "erro",
+            distintas([self.normalizar_erro(l) for l in sim_erro]),
+            self.com_instantes("erro", self.normalizar_erro),
+        )
+
+        fim_sim = [l["encerrado"] for l in self.rastro if "encerrado" in l]
+        app = self.diarios.get("vornel.exe", [])
+        fim_wine = [l["encerrado"] for l in app if "encerrado" in l]
+        if fim_sim[-1:] != fim_wine[-1:]:
+            self.falhar("código de saída: simulada %s, Wine %s" % (fim_sim[-1:], fim_wine[-1:]))
+
+        for nome, diario in self.diarios.items():
+            for l in diario:
+                if "problema" in l:
+                    self.falhar("%s: %s" % (nome, l["problema"]))
+        uia = os.path.join(self.wine, "uia.txt")
+        if os.path.exists(uia):
+            for l in open(uia, encoding="utf-8", errors="replace"):
+                if l.startswith("nao_implementado ") or l.startswith("problema "):
+                    self.falhar("servidor de UI Automation: " + l.strip())
+
+    def conferir_movimentos(self, janela):
+        sim = self.lugares_sim(janela)
+        wine = distintas([l["ret"] for d in self.diarios.values() for l in d if l.get("movida") == janela])
+        if not sim:
+            self.falhar("a simulação não moveu a janela %d: a conferência não prova nada" % janela)
+        self.comparar("movimentos da janela %d" % janela, [str(r) for r in sim], [str(r) for r in wine])
+
+    def lugares_sim(self, janela):
+        return distintas(
+            [
+                l["ret"]
+                for l in self.rastro
+                if l.get("efeito") == "SetWindowPos" and l.get("janela") == janela and l.get("ok") and "ret" in l
+            ]
+        )
+
+    def conferir_lugares(self, janela):
+        sim = self.lugares_sim(janela)
+        wine = [l["ret"] for d in self.diarios.values() for l in d if l.get("criada") == janela]
+        wine = distintas(wine + [l["ret"] for d in self.diarios.values() for l in d if l.get("movida") == janela])
+        if not sim:
+            self.falhar("a simulação não pôs a janela %d em lugar nenhum: a conferência não prova nada" % janela)
+            return
+        i = 0
+        for r in wine:
+            if i < len(sim) and r == sim[i]:
+                i += 1
+        if i < len(sim) or wine[-1:] != sim[-1:]:
+            self.falhar(
+                "lugares da janela %d: a simulação a pôs em %s; no Wine ela passou por %s" % (janela, sim, wine)
+            )
+
+    def conferir_maes(self, janela):
+        sim = [l["pai"] for l in self.rastro if l.get("efeito") == "SetParent" and l.get("janela") == janela and l.get("ok")]
+        wine = [l["pai"] for d in self.diarios.values() for l in d if l.get("mae") == janela]
+        if not sim:
+            self.falhar("a simulação não mudou a mãe da janela %d: a conferência não prova nada" % janela)
+        self.comparar("mães da janela %d" % janela, [str(x) for x in sim], [str(x) for x in wine])
+
+    # ------------------------------------------------------------------ tela
+
+    def conferir_tela(self, display, prazo_s):
+        lugares = [
+            l["ret"]
+            for l in self.rastro
+            if l.get("efeito") == "SetWindowPos" and l.get("ok") and "ret" in l and l.get("janela", 0) >= 0x30000
+        ]
+        pinturas = [l for l in self.rastro if l.get("efeito") == "pintura" and l.get("preenchimentos")]
+        if not lugares or not pinturas:
+            self.falhar("a simulação não pôs nem pintou a Vidrel: a conferência da tela não prova nada")
+            return
+        esq, topo, dir_, base = lugares[-1]
+        borda = tuple(pinturas[-1]["preenchimentos"][0]["cor"])
+        fundo = tuple(pinturas[-1]["preenchimentos"][1]["cor"])
+        pontos = {
+            "borda do cartão": ((esq + 1, topo + 1), borda),
+            "fundo do cartão": ((esq + 8, base - 8), fundo),
+            # Logo fora, à esquerda: a página do dublê do navegador.
+            "página ao lado": ((esq - 3, (topo + base) // 2), (200, 200, 210)),
+        }
+        fim = time.monotonic() + prazo_s
+        ultimo = None
+        while True:
+            quadro = capturar(display)
+            if quadro:
+                ultimo = quadro
+                achados = {n: quadro.pixel(*p) for n, (p, _) in pontos.items()}
+                if all(achados[n] == cor for n, (_, cor) in pontos.items()):
+                    quadro.salvar_png(os.path.join(self.wine, "tela.png"))
+                    return
+            if time.monotonic() > fim:
+                break
+            time.sleep(0.2)
+        if ultimo:
+            ultimo.salvar_png(os.path.join(self.wine, "tela.png"))
+            achados = {n: ultimo.pixel(*p) for n, (p, _) in pontos.items()}
+        else:
+            achados = "sem quadro (xwd falhou)"
+        self.falhar(
+            "a tela não mostrou o cartão em %s: esperado %s, visto %s"
+            % (lugares[-1], {n: c for n, (_, c) in pontos.items()}, achados)
+        )
+
+
+def tipo(linha):
+    """O tipo de uma linha da saída: a primeira chave do objeto JSON."""
+    try:
+        j = json.loads(linha)
+    except ValueError:
+        return "texto"
+    if isinstance(j, dict) and j:
+        return "status" if next(iter(j)) == "site" else next(iter(j))
+    return "texto"
+
+
+def distintas_com_instantes(seq):
+    r = []
+    for t, l in seq:
+        if not r or r[-1][1] != l:
+            r.append((t, l))
+    return r
+
+
+def distintas(seq):
+    r = []
+    for x in seq:
+        if not r or r[-1] != x:
+            r.append(x)
+    return r
+
+
+class Quadro:
+    """Um quadro do xwd (ZPixmap); os pixels são lidos direto dos bytes."""
+
+    def __init__(self, dados, inicio, largura, altura, bpl, passo, ordem, mascaras):
+        self.dados, self.inicio = dados, inicio
+        self.largura, self.altura, self.bpl, self.passo = largura, altura, bpl, passo
+        self.ordem, self.mascaras = ordem, mascaras
+        self.desl = [deslocamento(m) for m in mascaras]
+
+    def pixel(self, x, y):
+        if not (0 <= x < self.largura and 0 <= y < self.altura):
+            return None
+        i = self.inicio + y * self.bpl + x * self.passo
+        v = int.from_bytes(self.dados[i : i + self.passo], "little" if self.ordem == 0 else "big")
+        return tuple((v & m) >> d for m, d in zip(self.mascaras, self.desl))
+
+    def rgb(self):
+        r = bytearray(self.largura * self.altura * 3)
+        padrao = self.passo == 4 and self.ordem == 0 and self.mascaras == (0xFF0000, 0xFF00, 0xFF)
+        for y in range(self.altura):
+            linha = self.dados[self.inicio + y * self.bpl : self.inicio + y * self.bpl + self.largura * self.passo]
+            destino = r[y * self.largura * 3 : (y + 1) * self.largura * 3]
+            if padrao:
+                destino[0::3], destino[1::3], destino[2::3] = linha[2::4], linha[1::4], linha[0::4]
+            else:
+                for x in range(self.largura):
+                    destino[x * 3 : x * 3 + 3] = bytes(self.pixel(x, y))
+            r[y * self.largura * 3 : (y + 1) * self.largura * 3] = destino
+        return bytes(r)
+
+    def salvar_png(self, caminho):
+        rgb = self.rgb()
+        passo = self.largura * 3
+        linhas_png = b"".join(b"\x00" + rgb[y * passo : (y + 1) * passo] for y in range(self.altura))
+
+        def pedaco(tipo, dados):
+            c = struct.pack(">I", len(dados)) + tipo + dados
+            return c + struct.pack(">I", zlib.crc32(tipo + dados) & 0xFFFFFFFF)
+
+        with open(caminho, "wb") as f:
+            f.write(b"\x89PNG\r\n\x1a\n")
+            f.write(pedaco(b"IHDR", struct.pack(">IIBBBBB", self.largura, self.altura, 8, 2, 0, 0, 0)))
+            f.write(pedaco(b"IDAT", zlib.compress(linhas_png, 6)))
+            f.write(pedaco(b"IEND", b""))
+
+
+def deslocamento(m):
+    d = 0
+    while m and not (m & 1):
+        m >>= 1
+        d += 1
+    return d
+
+
+def capturar(display):
+    """A tela inteira do Xvfb pelo xwd (ZPixmap de 24 ou 32 bits por pixel)."""
+    try:
+        dados = subprocess.run(
+            ["xwd", "-root", "-silent", "-display", display], capture_output=True, check=True, timeout=10
+        ).stdout
+    except (subprocess.SubprocessError, OSError):
+        return None
+    if len(dados) < 100:
+        return None
+    cab = struct.unpack(">13I", dados[:52])
+    tam_cabecalho, formato, largura, altura, ordem, bpp, bpl = cab[0], cab[2], cab[4], cab[5], cab[7], cab[11], cab[12]
+    _visual, mr, mg, mb, _bpr, _ent, ncores = struct.unpack(">7I", dados[52:80])
+    if formato != 2 or bpp not in (24, 32):
+        return None
+    return Quadro(dados, tam_cabecalho + ncores * 12, largura, altura, bpl, bpp // 8, ordem, (mr, mg, mb))
+
+
+def main():
+    p = argparse.ArgumentParser()
+    p.add_argument("--sim", required=True)
+    p.add_argument("--wine", required=True)
+    p.add_argument("--movimentos", type=int, action="append", default=[])
+    p.add_argument("--lugares", type=int, action="append", default=[])
+    p.add_argument("--maes", type=int, action="append", default=[])
+    p.add_argument("--tela", action="store_true")
+    p.add_argument("--display")
+    p.add_argument("--prazo", type=float, default=10)
+    a = p.parse_args()
+    prova = Prova(a.sim, a.wine)
+    if a.tela:
+        prova.conferir_tela(a.display, a.prazo)
+        for f in prova.falhas:
+            print(f)
+        return 1 if prova.falhas else 0
+    prova.ler_diarios()
+    prova.conferir_basico()
+    for j in a.movimentos:
+        prova.conferir_movimentos(j)
+    for j in a.lugares:
+        prova.conferir_lugares(j)
+    for j in a.maes:
+        prova.conferir_maes(j)
+    for n in prova.notas:
+        print("nota: " + n, file=sys.stderr)
+    for f in prova.falhas:
+        print(f)
+    return 1 if prova.falhas else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,69 @@
+#pragma once
+// O caminho de toda chamada que, no Windows, iria ao processo do navegador:
+// põe os eventos em dia, toma a trava da área, copia as janelas reais para
+// ela, conta a chamada e confere as falhas e lentidões da cena (como o
+// cliente simulado), roda o pedido e dorme a demora fora da trava.
+
+#include <ole2.h>
+#include <windows.h>
+
+#include <string>
+
+#include "plataforma/simulada/consultas_uia.hpp"
+#include "servidor_uia/mundo.hpp"
+#include "servidor_uia/registro.hpp"
+
+namespace servidor_uia {
+
+using plataforma::simulada::ElementoPtr;
+
+// "janela" diz de que janela da cena é a chamada quando ela não parte de um
+// elemento (ElementFromHandle, ElementFromPoint); é calculada já com a área
+// espelhada.
+template <class Janela, class F>
+HRESULT ir_na_janela(const char* metodo, const std::string& chamada, const ElementoPtr& e, Janela janela,
+                     F f) {
+    usado(metodo);
+    Mundo& m = Mundo::global();
+    m.em_dia();
+    int demora = 0;
+    HRESULT hr = S_OK;
+    {
+        AreaDeTrabalho& a = m.area();
+        std::lock_guard g(a.m);
+        m.espelhar();
+        if (auto falha = plataforma::simulada::ida_ao_navegador(a, chamada, e, demora, janela(a)))
+            hr = static_cast<HRESULT>(*falha);
+        else
+            hr = f(a);
+    }
+    if (demora > 0) Sleep(static_cast<DWORD>(demora));
+    return hr;
+}
+
+template <class F>
+HRESULT ir(const char* metodo, const std::string& chamada, const ElementoPtr& e, F f) {
+    return ir_na_janela(
+        metodo, chamada, e, [](AreaDeTrabalho&) { return Hwnd{0}; }, f);
+}
+
+// As chamadas que ficam no processo do cliente: sem espelho nem contagem, só
+// as falhas da cena.
+template <class F>
+HRESULT local(const char* metodo, const char* chamada, F f) {
+    usado(metodo);
+    Mundo& m = Mundo::global();
+    m.em_dia();
+    AreaDeTrabalho& a = m.area();
+    std::lock_guard g(a.m);
+    if (chamada)
+        if (auto falha = plataforma::simulada::falha_local(a, chamada)) return static_cast<HRESULT>(*falha);
+    return f(a);
+}
+
+inline constexpr HRESULT kIndisponivel = static_cast<HRESULT>(0x80040201u);    // UIA_E_ELEMENTNOTAVAILABLE
+inline constexpr HRESULT kJanelaInvalida = static_cast<HRESULT>(0x80070578u);  // ERROR_INVALID_WINDOW_HANDLE
+
+BSTR bstr(const std::string& utf8);
+
+}  // namespace servidor_uia
