@@ -38,8 +38,9 @@ void postar_movimento_ao_navegador(Ponto p) {
     if (const auto dono = pl::processo_da_janela(nav))
         if (const Hwnd foco = pl::foco_da_thread(dono->thread)) alvo = foco;
     if (const auto c = pl::tela_para_cliente(alvo, p)) {
-        const std::intptr_t lparam = static_cast<std::intptr_t>((static_cast<std::uint32_t>(c->x) & 0xFFFF) |
-                                                                ((static_cast<std::uint32_t>(c->y) & 0xFFFF) << 16));
+        const std::intptr_t lparam = static_cast<std::intptr_t>(
+            (static_cast<std::uint32_t>(c->x) & 0xFFFF) |
+            ((static_cast<std::uint32_t>(c->y) & 0xFFFF) << 16));
         pl::postar_mensagem(alvo, pl::wm::mover_mouse, 0, lparam);
     }
 }
