@@ -1,7 +1,10 @@
 // Quanto tempo passa, com as threads de verdade e no relógio de parede, entre
 // o navegador se mover (o aviso de movimento da janela) e a Vidrel ser posta
 // no lugar novo: o aviso chega à thread do observador de janelas, que acorda o
-// localizador, que desloca o alvo e chama SetWindowPos.
+// localizador, que desloca o alvo e chama SetWindowPos. Sob o perfil de custo
+// "chromium" (cada ida ao navegador dorme o que levaria de verdade), com o
+// movimento solto ao acaso ou bem quando o localizador acaba de entrar numa
+// chamada ao navegador (ocupado numa leitura).
 
 #include <benchmark/benchmark.h>
 
@@ -22,6 +25,7 @@
 #include "localizador/localizador.hpp"
 #include "plataforma/simulada/area_de_trabalho.hpp"
 #include "plataforma/simulada/cena.hpp"
+#include "plataforma/simulada/custo.hpp"
 #include "plataforma/simulada/console.hpp"
 #include "plataforma/simulada/rastro.hpp"
 #include "plataforma/simulada/relogio.hpp"
@@ -34,6 +38,7 @@ namespace {
 
 std::atomic<std::int64_t> POSTA_EM{0};  // ns do relógio de parede
 std::atomic<int> POSICOES{0};
+std::atomic<int> IDAS{0};  // chamadas ao navegador que começaram
 
 std::int64_t agora_ns() { return Parede::now().time_since_epoch().count(); }
 
@@ -51,11 +56,17 @@ bool esperar_que(F condicao, std::chrono::milliseconds limite) {
 bool preparar() {
     carregar_cena_no_processo(ler_cena_de_exemplo("twitch_chrome.json"), true, Relogio::Modo::Real);
     AreaDeTrabalho& a = AreaDeTrabalho::global();
+    {
+        std::lock_guard g(a.m);
+        a.custo.definir(perfil_chromium());
+        a.rastrear_uia = true;
+    }
     Rastro::global().observar([](const Json& j) {
         if (j.value("efeito", "") == "SetWindowPos" && j.value("janela", 0) == 100) {
             POSTA_EM = agora_ns();
             ++POSICOES;
         }
+        if (j.contains("uia")) ++IDAS;
     });
     plataforma::iniciar_thread(observador_do_ponteiro);
     plataforma::iniciar_thread(observador_de_janelas);
@@ -70,7 +81,7 @@ bool preparar() {
                std::chrono::seconds(5));
 }
 
-void BM_LatenciaDoMovimento(benchmark::State& state) {
+void BM_LatenciaDoMovimento(benchmark::State& state, bool durante_leitura) {
     static const bool pronto = preparar();
     if (!pronto) {
         state.SkipWithError("o localizador não publicou o alvo");
@@ -81,6 +92,14 @@ void BM_LatenciaDoMovimento(benchmark::State& state) {
     for (auto _ : state) {
         // Longe de uma volta de espera normal: a Vidrel só anda pelo aviso.
         std::this_thread::sleep_for(std::chrono::milliseconds(7));
+        if (durante_leitura) {
+            // O localizador acaba de entrar numa chamada ao navegador.
+            const int idas = IDAS.load();
+            if (!esperar_que([&] { return IDAS.load() > idas; }, std::chrono::seconds(2))) {
+                state.SkipWithError("o localizador não leu a página");
+                return;
+            }
+        }
         const int antes = POSICOES.load();
         const std::int64_t inicio = agora_ns();
         const Json ev = {
@@ -102,7 +121,14 @@ void BM_LatenciaDoMovimento(benchmark::State& state) {
         state.counters["maior_us"] = us.back();
     }
 }
-BENCHMARK(BM_LatenciaDoMovimento)->UseManualTime()->Iterations(400)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_LatenciaDoMovimento, ao_acaso, false)
+    ->UseManualTime()
+    ->Iterations(400)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_LatenciaDoMovimento, durante_leitura, true)
+    ->UseManualTime()
+    ->Iterations(300)
+    ->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

@@ -59,6 +59,7 @@ void AreaDeTrabalho::limpar() {
     falhas.clear();
     lentidoes.clear();
     chamadas_uia.clear();
+    custo.definir(PerfilDeCusto{});
     regioes.clear();
     proxima_regiao = 0x2A000;
     reacoes.clear();

@@ -20,6 +20,7 @@
 #include "comum/tipos.hpp"
 #include "plataforma/eventos.hpp"
 #include "plataforma/janelas.hpp"
+#include "plataforma/simulada/custo.hpp"
 #include "plataforma/simulada/rastro.hpp"
 #include "plataforma/sincronia.hpp"
 
@@ -197,6 +198,7 @@ public:
     std::vector<FalhaSim> falhas;
     std::vector<LentidaoSim> lentidoes;
     std::map<std::string, int> chamadas_uia;  // idas ao navegador, por chamada
+    CustoDoNavegador custo;                   // o preço de cada ida (custo.hpp)
     // As regiões GDI vivas, em coordenadas da janela (as do programa e as que
     // são de uma janela), com os retângulos que as formam.
     std::map<std::intptr_t, std::vector<Retangulo>> regioes;

@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "plataforma/simulada/area_de_trabalho.hpp"
+#include "plataforma/sistema.hpp"
 
 namespace plataforma::simulada {
 
@@ -12,6 +13,7 @@ namespace {
 
 constexpr std::int32_t kJanela = 50032;
 constexpr std::int32_t kPainel = 50033;
+constexpr std::int32_t kDocumento = 50030;
 
 // Algum elemento da árvore cita a janela como sua "hwnd"?
 ElementoPtr citando(const std::vector<ElementoPtr>& arvore, Hwnd h) {
@@ -71,6 +73,10 @@ std::vector<ElementoPtr> AreaDeTrabalho::filhos(const ElementoPtr& e) {
         return r;
     }
     if (!e->eh_janela) {
+        // Antes de a árvore da página chegar, o documento está vazio (a barra
+        // e as abas, que são do navegador, já estão lá).
+        if (e->tipo == kDocumento && custo.adormecida(raiz_de(e->janela_dona), plataforma::agora()))
+            return r;
         r = e->filhos;
         // Um elemento que cita uma janela filha traz também o que ela tiver.
         if (e->janela_nativa && e->janela_nativa != e->janela_dona) {

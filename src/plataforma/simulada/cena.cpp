@@ -154,6 +154,7 @@ Cena carregar(const std::string& texto, AreaDeTrabalho& a) {
             d.fim();
         }
     }
+    if (l.tem("custo")) a.custo.definir(Montador::custo(l.bruto("custo"), l.de("custo")));
     if (l.tem("foco_elemento")) {
         const std::string chave = l.texto("foco_elemento");
         const auto it = a.por_chave.find(chave);

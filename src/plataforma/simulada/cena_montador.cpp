@@ -292,6 +292,79 @@ LentidaoSim Montador::lentidao(Leitor& l) {
     return d;
 }
 
+namespace {
+
+PerfilDeCusto perfil_nomeado(const Json& nome, const std::string& caminho) {
+    if (!nome.is_string()) Leitor::erro_em(caminho, "esperava o nome de um perfil ou um objeto");
+    const auto p = perfil_pelo_nome(nome.get<std::string>());
+    if (!p) Leitor::erro_em(caminho, "perfil desconhecido " + citar(nome.get<std::string>()) +
+                                         " (há \"chromium\" e \"nenhum\")");
+    return *p;
+}
+
+std::int64_t nao_negativo(Leitor& l, const std::string& campo, std::int64_t padrao) {
+    const std::int64_t v = l.inteiro(campo, padrao);
+    if (v < 0) Leitor::erro_em(l.de(campo), "não pode ser negativo");
+    // Uma hora por chamada já não é latência; e as contas em ns não transbordam.
+    if (v > 3600LL * 1000 * 1000) Leitor::erro_em(l.de(campo), "grande demais");
+    return v;
+}
+
+void faixa(Leitor& l, const std::string& campo, std::int64_t& minimo, std::int64_t& maximo) {
+    if (!l.tem(campo)) return;
+    const Json& v = l.bruto(campo);
+    if (!v.is_array() || v.size() != 2) Leitor::erro_em(l.de(campo), "esperava [mínimo, máximo]");
+    minimo = Leitor::como_inteiro(v[0], l.de(campo) + "[0]");
+    maximo = Leitor::como_inteiro(v[1], l.de(campo) + "[1]");
+    if (minimo < 0 || maximo < minimo || maximo > 3600LL * 1000 * 1000)
+        Leitor::erro_em(l.de(campo), "esperava 0 <= mínimo <= máximo");
+}
+
+int por_10mil(Leitor& l, const std::string& campo, int padrao) {
+    const std::int64_t v = l.inteiro(campo, padrao);
+    if (v < 0 || v > 10000) Leitor::erro_em(l.de(campo), "esperava de 0 a 10000");
+    return static_cast<int>(v);
+}
+
+}  // namespace
+
+PerfilDeCusto Montador::custo(const Json& j, const std::string& caminho) {
+    if (!j.is_object()) return perfil_nomeado(j, caminho);
+    Leitor l(j, caminho);
+    PerfilDeCusto p = l.tem("perfil") ? perfil_nomeado(l.bruto("perfil"), l.de("perfil")) : PerfilDeCusto{};
+    // Só o nome de base: é aquele perfil; com qualquer número mudado, é outro.
+    if (j.size() > (j.contains("perfil") ? 1u : 0u)) p.nome = "próprio";
+    p.base_us = nao_negativo(l, "base_us", p.base_us);
+    p.variacao_us = nao_negativo(l, "variacao_us", p.variacao_us);
+    p.picos_em_10mil = por_10mil(l, "picos_em_10mil", p.picos_em_10mil);
+    faixa(l, "pico_us", p.pico_min_us, p.pico_max_us);
+    p.paradas_em_10mil = por_10mil(l, "paradas_em_10mil", p.paradas_em_10mil);
+    faixa(l, "parada_ms", p.parada_min_ms, p.parada_max_ms);
+    p.por_examinado_ns = nao_negativo(l, "por_examinado_ns", p.por_examinado_ns);
+    p.por_devolvido_us = nao_negativo(l, "por_devolvido_us", p.por_devolvido_us);
+    p.partida_ms = nao_negativo(l, "partida_ms", p.partida_ms);
+    p.atraso_do_layout_ms = nao_negativo(l, "atraso_do_layout_ms", p.atraso_do_layout_ms);
+    if (l.tem("semente")) {
+        const std::int64_t s = l.inteiro("semente");
+        if (s < 0) Leitor::erro_em(l.de("semente"), "não pode ser negativa");
+        p.semente = static_cast<std::uint64_t>(s);
+    }
+    if (l.tem("paradas")) {
+        const Json& ps = l.lista("paradas");
+        for (std::size_t i = 0; i < ps.size(); ++i) {
+            Leitor m(ps[i], indice(l.de("paradas"), i));
+            ParadaMarcada pm;
+            pm.em_ms = nao_negativo(m, "em", 0);
+            pm.ms = nao_negativo(m, "ms", 0);
+            if (pm.ms == 0) Leitor::erro_em(m.de("ms"), "uma parada de 0 ms não para nada");
+            m.fim();
+            p.paradas.push_back(pm);
+        }
+    }
+    l.fim();
+    return p;
+}
+
 FalhaSim Montador::falha(Leitor& l) {
     FalhaSim f;
     f.chamada = l.texto("chamada");

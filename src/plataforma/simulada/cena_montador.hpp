@@ -53,6 +53,9 @@ public:
     const std::vector<JanelaMontada>& montadas() const { return montadas_; }
 
     static LentidaoSim lentidao(Leitor& l);
+    // O campo "custo" da cena: o nome de um perfil, ou um objeto com um
+    // perfil de base e os números que mudam nele.
+    static PerfilDeCusto custo(const Json& j, const std::string& caminho);
     static FalhaSim falha(Leitor& l);
 
 private:

@@ -4,6 +4,7 @@
 
 #include "comum/minusculas.hpp"
 #include "plataforma/simulada/rastro.hpp"
+#include "plataforma/sistema.hpp"
 
 namespace plataforma::simulada {
 
@@ -38,6 +39,7 @@ const char* nome_do_getter(Propriedade p) {
 void juntar(AreaDeTrabalho& a, const ElementoPtr& e, const CondicaoUia& c, bool cru, bool incluir_este,
             bool descer, std::vector<ElementoPtr>& saida, int profundidade) {
     if (profundidade > 512) return;  // uma cena com ciclo não derruba nada
+    a.custo.examinou(1);
     if (incluir_este && (cru || e->controle) && atende(a, *e, c)) saida.push_back(e);
     if (!descer) return;
     for (const ElementoPtr& f : a.filhos(e)) juntar(a, f, c, cru, true, true, saida, profundidade + 1);
@@ -76,6 +78,12 @@ Retangulo retangulo_uia(AreaDeTrabalho& a, const ElementoSim& e) {
         if (JanelaSim* j = a.achar(e.janela_nativa)) return j->ret;
         if (!a.monitores.empty()) return a.monitores.front().ret;
     }
+    // O layout da página atrasado: o lugar de antes, relativo à janela, que
+    // anda na hora com ela.
+    if (a.custo.com_atraso())
+        if (const auto velho = a.custo.retangulo_atrasado(e.numero, plataforma::agora()))
+            if (JanelaSim* j = a.achar(e.janela_dona))
+                return deslocar(*velho, j->ret.esquerda, j->ret.topo);
     return e.ret;
 }
 
@@ -156,11 +164,14 @@ std::vector<ElementoPtr> buscar(AreaDeTrabalho& a, const ElementoPtr& e, Escopo 
                                 bool cru) {
     std::vector<ElementoPtr> r;
     const bool este = escopo == Escopo::subarvore;
+    if (este) a.custo.examinou(1);
     if (este && (cru || e->controle) && atende(a, *e, c)) r.push_back(e);
     if (escopo == Escopo::filhos) {
         // Na visão de controle, os filhos de um filho que não é de controle
         // sobem para o lugar dele.
-        for (const ElementoPtr& f : filhos_na_visao(a, e, cru))
+        const auto fs = filhos_na_visao(a, e, cru);
+        a.custo.examinou(static_cast<std::int64_t>(fs.size()));
+        for (const ElementoPtr& f : fs)
             if (atende(a, *f, c)) r.push_back(f);
         return r;
     }
@@ -204,6 +215,7 @@ std::optional<std::int32_t> ida_ao_navegador(AreaDeTrabalho& a, const std::strin
     if (a.rastrear_uia) Rastro::global().registrar({{"uia", chamada}, {"chave", e ? e->chave : ""}});
     const Hwnd janela = e ? e->janela_dona : janela_da_chamada;
     const std::string chave = e ? e->chave : std::string();
+    a.custo.comecar(a.raiz_de(janela), plataforma::agora());
     demora += a.lentidao(chamada, janela);
     if (auto hr = a.deve_falhar(chamada, janela, chave)) return hr;
     if (auto hr = a.deve_falhar("*", janela, chave)) return hr;

@@ -74,7 +74,8 @@ ElementoPtr elemento_com_foco_uia(AreaDeTrabalho& a);
 ElementoPtr elemento_no_ponto_uia(AreaDeTrabalho& a, Ponto p);
 
 // Uma ida ao navegador: conta, registra no rastro (--rastro-uia), soma a
-// demora pedida pela cena em "demora" e confere as falhas. "janela" vale
+// demora pedida pela cena em "demora", começa a conta do perfil de custo
+// (a.custo, fechada por quem chama depois do pedido) e confere as falhas. "janela" vale
 // quando a chamada não é sobre um elemento (ElementFromHandle). Devolve o
 // HRESULT quando a cena manda falhar.
 std::optional<std::int32_t> ida_ao_navegador(AreaDeTrabalho& a, const std::string& chamada,

@@ -3,6 +3,8 @@
 // dorme até o instante de cada um.
 
 #include <chrono>
+#include <functional>
+#include <map>
 #include <mutex>
 #include <utility>
 
@@ -11,6 +13,26 @@
 #include "plataforma/sistema.hpp"
 
 namespace plataforma::simulada {
+
+namespace {
+
+// Os retângulos de todos os elementos das páginas, relativos à janela dona:
+// mover a janela não mexe neles, e o atraso do layout só pega o que a página
+// mudou por dentro.
+std::map<int, Retangulo> layout(AreaDeTrabalho& a) {
+    std::map<int, Retangulo> r;
+    std::function<void(const std::vector<ElementoPtr>&, const JanelaSim&)> juntar =
+        [&](const std::vector<ElementoPtr>& es, const JanelaSim& j) {
+            for (const ElementoPtr& e : es) {
+                r[e->numero] = deslocar(e->ret, -std::int64_t{j.ret.esquerda}, -std::int64_t{j.ret.topo});
+                juntar(e->filhos, j);
+            }
+        };
+    for (const auto& [h, j] : a.janelas) juntar(j.arvore, j);
+    return r;
+}
+
+}  // namespace
 
 void aplicar_evento(const EventoDaCena& e, bool adiar_avisos) {
     Json rastro = {{"evento", e.acao}};
@@ -40,6 +62,10 @@ void aplicar_evento(const EventoDaCena& e, bool adiar_avisos) {
         AplicacaoNaArea p{a, l, rastro, h, a.achar(h)};
         if (acao->so_com_a_janela && !p.j) {
             if (h) rastro["ignorado"] = "a janela não existe mais";
+        } else if (a.custo.com_atraso()) {
+            const auto antes = layout(a);
+            acao->na_area(p);
+            a.custo.mudou_o_layout(antes, layout(a), plataforma::agora());
         } else {
             acao->na_area(p);
         }

@@ -50,17 +50,18 @@ AreaDeTrabalho& area() { return AreaDeTrabalho::global(); }
 Erro erro(std::int32_t hr) { return Erro{hr, {}}; }
 Erro nulo() { return erro(ERRO_PONTEIRO_NULO); }
 
-void esperar(int ms) {
-    if (ms > 0) plataforma::dormir(std::chrono::milliseconds(ms));
-}
+// O tempo esgotado de transação que o cliente desta thread pediu ao criar a
+// Automacao (IUIAutomation2); 0 antes disso: espera para sempre.
+thread_local std::int64_t TEMPO_DA_TRANSACAO_MS = 0;
 
-// Roda "f" com a trava da área, contando a chamada; a demora é dormida fora
-// da trava.
+// Roda "f" com a trava da área, contando a chamada; a demora (a da cena e a
+// do perfil de custo) é dormida fora da trava, no relógio de quem chamou.
 template <class T, class F>
 Resultado<T> chamar(const std::string& chamada, const ElementoPtr& e, F f, Hwnd janela = 0) {
     int demora = 0;
     std::optional<Resultado<T>> r;
     bool reagir = false;
+    std::chrono::nanoseconds custo{0};
     {
         AreaDeTrabalho& a = area();
         std::lock_guard g(a.m);
@@ -68,11 +69,15 @@ Resultado<T> chamar(const std::string& chamada, const ElementoPtr& e, F f, Hwnd 
             r.emplace(erro(*falha));
         else
             r.emplace(f(a));
+        const simulada::CustoDaIda c = a.custo.terminar(TEMPO_DA_TRANSACAO_MS);
+        custo = std::chrono::nanoseconds{c.demora_ns};
+        if (c.falha) r.emplace(erro(*c.falha));
         reagir = !a.disparadas.empty();
     }
     // A página reage ao aperto, ao foco, à rolagem: depois da resposta.
     if (reagir) simulada::despachar_reacoes();
-    esperar(demora);
+    const auto total = custo + std::chrono::milliseconds(demora);
+    if (total.count() > 0) plataforma::dormir(total);
     return std::move(*r);
 }
 
@@ -83,6 +88,7 @@ Elemento embrulhar(const ElementoPtr& no, std::shared_ptr<const FotoUia> foto = 
 }
 
 Elemento com_foto(AreaDeTrabalho& a, const ElementoPtr& no, const PedidoUia& p) {
+    a.custo.devolveu(1);
     return embrulhar(no, std::make_shared<const FotoUia>(simulada::fotografar(a, *no, p)));
 }
 
@@ -120,6 +126,9 @@ Resultado<Automacao> Automacao::criar() {
         std::lock_guard g(a.m);
         if (auto hr = simulada::falha_local(a, "CoCreateInstance")) return erro(*hr);
     }
+    // As esperas de 2 s de conexão e 3 s de transação do cliente real: uma
+    // parada do navegador mais longa vira UIA_E_TIMEOUT.
+    TEMPO_DA_TRANSACAO_MS = 3000;
     Automacao r;
     r.impl = std::make_shared<AutomacaoImpl>();
     return r;
