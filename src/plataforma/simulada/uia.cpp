@@ -8,12 +8,14 @@
 #include "plataforma/uia.hpp"
 
 #include <algorithm>
+#include <atomic>
 #include <mutex>
 #include <set>
 
 #include "comum/minusculas.hpp"
 #include "plataforma/simulada/area_de_trabalho.hpp"
 #include "plataforma/simulada/rastro.hpp"
+#include "plataforma/simulada/relogio.hpp"
 #include "plataforma/sistema.hpp"
 
 namespace plataforma::uia {
@@ -34,9 +36,39 @@ struct Foto {
     bool fora = false;
 };
 
+// O cliente de uma thread. No Windows o fim dele é o CoUninitialize da thread
+// (plataforma/win32/uia.cpp): um elemento solto depois disso, na mesma
+// thread, solta um objeto COM fora do apartamento. A simulação deixa isso no
+// rastro, para os testes acharem a ordem errada.
+namespace {
+// As threads por um número que nunca se repete: o std::thread::id de uma
+// thread que acabou volta numa thread nova.
+std::uint64_t esta_thread() {
+    static std::atomic<std::uint64_t> contador{0};
+    thread_local const std::uint64_t numero = ++contador;
+    return numero;
+}
+}  // namespace
+
+struct DonoDoCliente {
+    std::uint64_t thread = esta_thread();
+    std::atomic<bool> acabou{false};
+};
+
 struct ElementoImpl {
+    ElementoImpl(ElementoPtr n, std::shared_ptr<const Foto> f, std::shared_ptr<DonoDoCliente> d)
+        : no(std::move(n)), foto(std::move(f)), dono(std::move(d)) {}
+    ElementoImpl(const ElementoImpl&) = delete;
+    ElementoImpl& operator=(const ElementoImpl&) = delete;
+    ~ElementoImpl() {
+        if (dono && dono->acabou && dono->thread == esta_thread())
+            simulada::Rastro::global().registrar(
+                {{"aviso_uia", "elemento solto depois do fim do cliente da thread"},
+                 {"chave", no ? no->chave : ""}});
+    }
     ElementoPtr no;
     std::shared_ptr<const Foto> foto;  // nenhuma: elemento sem cache
+    std::shared_ptr<DonoDoCliente> dono;
 };
 
 struct CondicaoImpl {
@@ -55,7 +87,13 @@ struct CaminhanteImpl {
     bool cru = true;
 };
 
-struct AutomacaoImpl {};
+struct AutomacaoImpl {
+    AutomacaoImpl() = default;
+    AutomacaoImpl(const AutomacaoImpl&) = delete;
+    AutomacaoImpl& operator=(const AutomacaoImpl&) = delete;
+    ~AutomacaoImpl() { dono->acabou = true; }
+    std::shared_ptr<DonoDoCliente> dono = std::make_shared<DonoDoCliente>();
+};
 
 namespace {
 
@@ -71,7 +109,8 @@ std::optional<Erro> ida(AreaDeTrabalho& a, const std::string& chamada, const Ele
                         Hwnd janela_da_chamada = 0) {
     ++a.chamadas_uia[chamada];
     if (a.rastrear_uia)
-        simulada::Rastro::global().registrar({{"uia", chamada}, {"chave", e ? e->chave : ""}});
+        simulada::Rastro::global().registrar(
+            {{"uia", chamada}, {"chave", e ? e->chave : ""}, {"thread", simulada::numero_da_thread()}});
     const Hwnd janela = e ? e->janela_dona : janela_da_chamada;
     const std::string chave = e ? e->chave : std::string();
     demora += a.lentidao(chamada, janela);
@@ -152,15 +191,21 @@ Foto fotografar(AreaDeTrabalho& a, const ElementoSim& e, const PedidoImpl& p) {
     return f;
 }
 
-Elemento embrulhar(const ElementoPtr& no, std::shared_ptr<const Foto> foto = nullptr) {
+// Cada elemento novo é do cliente de onde veio: o da Automacao que o pediu
+// ou o do elemento de onde a busca ou o passo partiu.
+Elemento embrulhar(const ElementoPtr& no, std::shared_ptr<DonoDoCliente> dono,
+                   std::shared_ptr<const Foto> foto = nullptr) {
     Elemento e;
-    e.impl = std::make_shared<ElementoImpl>(ElementoImpl{no, std::move(foto)});
+    e.impl = std::make_shared<ElementoImpl>(no, std::move(foto), std::move(dono));
     return e;
 }
 
-Elemento com_foto(AreaDeTrabalho& a, const ElementoPtr& no, const PedidoImpl& p) {
-    return embrulhar(no, std::make_shared<const Foto>(fotografar(a, *no, p)));
+Elemento com_foto(AreaDeTrabalho& a, const ElementoPtr& no, const PedidoImpl& p,
+                  std::shared_ptr<DonoDoCliente> dono) {
+    return embrulhar(no, std::move(dono), std::make_shared<const Foto>(fotografar(a, *no, p)));
 }
+
+std::shared_ptr<DonoDoCliente> dono_de(const Automacao& a) { return a.impl ? a.impl->dono : nullptr; }
 
 bool atende(AreaDeTrabalho& a, const ElementoSim& e, const CondicaoImpl& c) {
     using T = CondicaoImpl::Tipo;
@@ -298,7 +343,7 @@ Resultado<Elemento> Automacao::elemento_da_janela(Hwnd janela) const {
         [&](AreaDeTrabalho& a) -> Resultado<Elemento> {
             ElementoPtr e = a.elemento_de(janela);
             if (!e) return erro(static_cast<std::int32_t>(0x80070578u));  // ERROR_INVALID_WINDOW_HANDLE
-            return embrulhar(e);
+            return embrulhar(e, dono_de(*this));
         },
         janela);
 }
@@ -314,16 +359,16 @@ Resultado<Elemento> Automacao::elemento_no_ponto(Ponto p) const {
         "ElementFromPoint", nullptr,
         [&](AreaDeTrabalho& a) -> Resultado<Elemento> {
             a.raiz();
-            return embrulhar(a.elemento_no_ponto(p));
+            return embrulhar(a.elemento_no_ponto(p), dono_de(*this));
         },
         janela);
 }
 
 Resultado<Elemento> Automacao::elemento_com_foco() const {
     return chamar<Elemento>("GetFocusedElement", nullptr, [&](AreaDeTrabalho& a) -> Resultado<Elemento> {
-        if (ElementoPtr f = a.foco_uia.lock(); f && a.vivo(f)) return embrulhar(f);
-        if (a.frente) return embrulhar(a.elemento_de(a.frente));
-        return embrulhar(a.raiz());
+        if (ElementoPtr f = a.foco_uia.lock(); f && a.vivo(f)) return embrulhar(f, dono_de(*this));
+        if (a.frente) return embrulhar(a.elemento_de(a.frente), dono_de(*this));
+        return embrulhar(a.raiz(), dono_de(*this));
     });
 }
 
@@ -412,7 +457,7 @@ Resultado<std::vector<Elemento>> Elemento::achar_todos(Escopo escopo, const Cond
             if (!a.vivo(impl->no)) return erro(ELEMENTO_INDISPONIVEL);
             std::vector<Elemento> r;
             for (const ElementoPtr& e : buscar(a, impl->no, escopo, *c.impl, p.impl->cru))
-                r.push_back(com_foto(a, e, *p.impl));
+                r.push_back(com_foto(a, e, *p.impl, impl->dono));
             return r;
         });
 }
@@ -424,7 +469,7 @@ Resultado<std::optional<Elemento>> Elemento::achar_primeiro(Escopo escopo, const
             if (!a.vivo(impl->no)) return erro(ELEMENTO_INDISPONIVEL);
             const auto achados = buscar(a, impl->no, escopo, *c.impl, false);
             if (achados.empty()) return std::optional<Elemento>();
-            return std::optional<Elemento>(embrulhar(achados.front()));
+            return std::optional<Elemento>(embrulhar(achados.front(), impl->dono));
         });
 }
 
@@ -432,7 +477,7 @@ Resultado<Elemento> Elemento::atualizar_cache(const PedidoDeCache& p) const {
     if (!impl || !p.impl) return nulo();
     return chamar<Elemento>("BuildUpdatedCache", impl->no, [&](AreaDeTrabalho& a) -> Resultado<Elemento> {
         if (!a.vivo(impl->no)) return erro(ELEMENTO_INDISPONIVEL);
-        return com_foto(a, impl->no, *p.impl);
+        return com_foto(a, impl->no, *p.impl, impl->dono);
     });
 }
 
@@ -568,7 +613,8 @@ Resultado<std::optional<Elemento>> andar(const Caminhante& c, const Elemento& e,
                 }
             }
             if (!achado) return std::optional<Elemento>();
-            return std::optional<Elemento>(pedido ? com_foto(a, achado, *pedido) : embrulhar(achado));
+            return std::optional<Elemento>(pedido ? com_foto(a, achado, *pedido, e.impl->dono)
+                                                  : embrulhar(achado, e.impl->dono));
         });
 }
 
