@@ -214,6 +214,8 @@ TEST(Pecas, UmPedidoPorVez) {
     EXPECT_GT(linhas[0].first, 600);
     EXPECT_GE(linhas[1].first, 1500);
     EXPECT_EQ(logs_das_pecas(e).size(), 2u);
+    // Cada pedido solta os elementos da leitura antes do cliente da thread dele.
+    EXPECT_TRUE(e.no_rastro("aviso_uia", "elemento solto depois do fim do cliente da thread").empty());
 }
 
 TEST(Pecas, SemAlvoOuComABuscaFalhadaNadaSai) {

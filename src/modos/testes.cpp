@@ -30,7 +30,7 @@ void pecas_da_janela(const uia::Automacao& a, Hwnd janela) {
     for (const uia::Elemento& d : *documentos) {
         const auto r = d.retangulo_atual();
         if (!r) continue;
-        // No empate o mais novo vale.
+        // No empate vale o último achado.
         if (!pagina || r->area() >= pagina->area()) pagina = *r;
     }
     if (pagina) listar_pecas(a, janela, *pagina, std::nullopt);
