@@ -5,7 +5,6 @@
 #include <string>
 
 #include "comum/texto.hpp"
-#include "estado/log.hpp"
 #include "janela/animacoes.hpp"
 #include "localizador/pagina.hpp"
 #include "modos/modos.hpp"
@@ -24,10 +23,5 @@ int rodar_pulso() {
             if (n) pulsar_navegador(static_cast<std::int32_t>(std::clamp<std::int64_t>(*n, 1, 12)));
         }
     }
-    return 0;
-}
-
-int rodar_diagnostico() {
-    registrar("diagnóstico: ainda não disponível nesta versão");
     return 0;
 }

@@ -1,0 +1,2 @@
+#include "diagnostico/sondas.hpp"
+void sonda_video(PaginaDaSonda&) {}  // PROVISORIO
