@@ -230,3 +230,12 @@ TEST(Diagnostico, KickEscolheAsPecasEMedeAsLeituras) {
     // 20 s, uma leitura a cada 300 ms.
     EXPECT_TRUE(alguma_comeca(janela, "janela: 67 leituras, média 0 ms"));
 }
+
+TEST(Diagnostico, VideoSemLimiteDeChatESegue) {
+    const Execucao e = diagnosticar({{"VIDEO", "1"}, {"SO_BURACOS", "1"}}, twitch_parada("kick_video.json"));
+    const auto ls = e.linhas_da_saida();
+    EXPECT_EQ(quantas_comecam(ls, "vídeo: Some((108, 181, 1340, 874))"), 1);
+    EXPECT_FALSE(e.log_com("vídeo: Some((108, 181, 1340, 874)) entre 2 achados, em ").empty());
+    // Depois do vídeo a sequência segue até SO_BURACOS.
+    EXPECT_FALSE(alguma_comeca(ls, "ESCOLHIDO"));
+}

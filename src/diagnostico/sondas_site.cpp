@@ -8,6 +8,7 @@
 #include "diagnostico/formas.hpp"
 #include "diagnostico/sondas.hpp"
 #include "plataforma/sistema.hpp"
+#include "vigias/previa.hpp"
 
 namespace pl = plataforma;
 using uia::Propriedade;
@@ -114,6 +115,6 @@ void sonda_bandeja(PaginaDaSonda& p) {
     const auto raiz = raiz_de(p);
     dizer("bandeja: " + forma_opcional(raiz ? bandeja_aberta(p.a, *raiz) : std::nullopt));
     const pl::Instante inicio = pl::agora();
-    const std::optional<Retangulo> previa;  // PROVISORIO
+    const auto previa = raiz ? achar_previa(p.a, *raiz) : std::nullopt;
     dizer("prévia: " + forma_opcional(previa) + " em " + ms_desde(inicio) + " ms");
 }
