@@ -32,7 +32,8 @@ std::string twitch_parada(const std::string& arquivo = "twitch_chrome.json", int
                                       R"({"em": )" + std::to_string(fim_ms) + R"(, "acao": "fim"}]})");
 }
 
-Execucao diagnosticar(const std::map<std::string, std::string>& vs, const std::string& cena = twitch_parada()) {
+Execucao diagnosticar(const std::map<std::string, std::string>& vs,
+                      const std::string& cena = twitch_parada()) {
     ComAmbiente ambiente(vs);
     return rodar_programa(cena, {"--diagnostico"});
 }
@@ -58,14 +59,17 @@ TEST(Diagnostico, SemVariavelCabecalhoCincoPorCimaCaixaEAsDuasLeituras) {
     ASSERT_GE(ls.size(), 10u);
     EXPECT_EQ(ls[0], kCabecalhoTwitch);
     for (int i = 1; i <= 5; ++i) EXPECT_EQ(ls[i].rfind("por cima: 0 em ", 0), 0u) << ls[i];
-    EXPECT_EQ(ls[6], "caixa (1362, 887, 1682, 927); último ícone medido Some((1648, 895, 1672, 919)); "
-                     "pela borda Some((1646, 891, 1678, 923))");
-    EXPECT_EQ(quantas_comecam(ls, "ESCOLHIDO: Some(Candidato { papel_aria: \"\", id: \"\", classe: "
-                                  "\"chat-list--default scrollable-area\""),
+    EXPECT_EQ(ls[6],
+              "caixa (1362, 887, 1682, 927); último ícone medido Some((1648, 895, 1672, 919)); "
+              "pela borda Some((1646, 891, 1678, 923))");
+    EXPECT_EQ(quantas_comecam(ls,
+                              "ESCOLHIDO: Some(Candidato { papel_aria: \"\", id: \"\", classe: "
+                              "\"chat-list--default scrollable-area\""),
               2);
     // As duas leituras, na ordem, e cada uma só com o que fala de chat.
     const auto inteira = std::find_if(ls.begin(), ls.end(), [](const std::string& l) {
-        return l.find(" elementos em ") != std::string::npos && l.find("(árvore inteira)") != std::string::npos;
+        return l.find(" elementos em ") != std::string::npos &&
+               l.find("(árvore inteira)") != std::string::npos;
     });
     const auto filtrada = std::find_if(ls.begin(), ls.end(), [](const std::string& l) {
         return l.find("(com filtro do lado do navegador)") != std::string::npos;
@@ -73,7 +77,8 @@ TEST(Diagnostico, SemVariavelCabecalhoCincoPorCimaCaixaEAsDuasLeituras) {
     ASSERT_NE(inteira, ls.end());
     ASSERT_NE(filtrada, ls.end());
     EXPECT_LT(inteira, filtrada);
-    EXPECT_TRUE(alguma_comeca(ls, "  340x646 em (1352,231)  papel=log id= classe=chat-scrollable-area__message-container"));
+    EXPECT_TRUE(alguma_comeca(
+        ls, "  340x646 em (1352,231)  papel=log id= classe=chat-scrollable-area__message-container"));
     for (const std::string& l : ls) EXPECT_NE(l.front(), '{') << "nada em JSON: " << l;
     EXPECT_FALSE(alguma_comeca(ls, "  50x50 em")) << "sem TUDO, só o que fala de chat";
 }
@@ -89,7 +94,8 @@ TEST(Diagnostico, SemPaginaUmaLinhaSo) {
     const Execucao e = diagnosticar({{"FAIXA", "3"}}, cena_minima(500));
     EXPECT_EQ(e.codigo, 0);
     EXPECT_EQ(e.linhas_da_saida(),
-              std::vector<std::string>{"Nenhuma aba da Twitch ou da Kick à frente num Chrome, Edge, Brave ou Opera."});
+              std::vector<std::string>{
+                  "Nenhuma aba da Twitch ou da Kick à frente num Chrome, Edge, Brave ou Opera."});
 }
 
 TEST(Diagnostico, FaixaQueNaoEhNumeroEhIgnorada) {
@@ -102,18 +108,20 @@ TEST(Diagnostico, FaixaQueNaoEhNumeroEhIgnorada) {
 
 TEST(Diagnostico, FaixaImprimeOEstadoQuandoMudaEAcaba) {
     // A janela anda em 1 s: a linha muda (página, chat e janela); parada, não se repete.
-    const std::string cena =
-        twitch_parada("twitch_chrome.json", 5000, R"({"em": 1000, "acao": "mover", "janela": 2001, "deslocar": [100, 0]})");
+    const std::string cena = twitch_parada(
+        "twitch_chrome.json", 5000, R"({"em": 1000, "acao": "mover", "janela": 2001, "deslocar": [100, 0]})");
     const Execucao e = diagnosticar({{"FAIXA", "+2"}, {"CARTAO", "x"}}, cena);
     const auto ls = e.linhas_da_saida();
     ASSERT_GE(ls.size(), 3u);
     EXPECT_EQ(ls[0], kCabecalhoTwitch);
-    EXPECT_EQ(ls[1], "0 ms página Some((108, 131, 1692, 992)) | chat guardado None | chat novo Some((1352, 231, "
-                     "1692, 877)) | escondido false | à mostra true | janela Some((100, 50, 1700, 1000))");
+    EXPECT_EQ(ls[1],
+              "0 ms página Some((108, 131, 1692, 992)) | chat guardado None | chat novo Some((1352, 231, "
+              "1692, 877)) | escondido false | à mostra true | janela Some((100, 50, 1700, 1000))");
     EXPECT_EQ(quantas_comecam(ls, "por cima"), 0) << "a faixa acaba o diagnóstico";
     EXPECT_EQ(quantas_comecam(ls, "chat "), 0) << "CARTAO não roda depois da faixa";
     bool andou = false;
-    for (const std::string& l : ls) andou |= l.find("janela Some((200, 50, 1800, 1000))") != std::string::npos;
+    for (const std::string& l : ls)
+        andou |= l.find("janela Some((200, 50, 1800, 1000))") != std::string::npos;
     EXPECT_TRUE(andou);
     // O fim vem em 2 s de relógio, antes do "fim" da cena em 5 s.
     ASSERT_FALSE(e.rastro.empty());
@@ -126,8 +134,10 @@ TEST(Diagnostico, SoBuracosParaDepoisDoQueCobreEDoVideoEDaColuna) {
     const auto so = diagnosticar({{"SO_BURACOS", "1"}}).linhas_da_saida();
     ASSERT_EQ(so.size(), 7u);  // cabeçalho, cinco "por cima", a caixa
     const auto com_coluna = diagnosticar({{"SO_BURACOS", "1"}, {"COLUNA", "1"}}).linhas_da_saida();
-    EXPECT_TRUE(alguma_comeca(com_coluna, "lista (1352, 231, 1692, 877) classe \"chat-list--default scrollable-area\""));
-    EXPECT_TRUE(alguma_comeca(com_coluna, "nível 1: pai Some((1352, 231, 1692, 992)) \"chat-room__content\""));
+    EXPECT_TRUE(alguma_comeca(com_coluna,
+                              "lista (1352, 231, 1692, 877) classe \"chat-list--default scrollable-area\""));
+    EXPECT_TRUE(
+        alguma_comeca(com_coluna, "nível 1: pai Some((1352, 231, 1692, 992)) \"chat-room__content\""));
     EXPECT_FALSE(alguma_comeca(com_coluna, "ESCOLHIDO"));
     // O que vem depois de SO_BURACOS não roda.
     const auto com_mostra = diagnosticar({{"SO_BURACOS", "1"}, {"MOSTRA", "1,2,3,4"}}).linhas_da_saida();
@@ -135,7 +145,8 @@ TEST(Diagnostico, SoBuracosParaDepoisDoQueCobreEDoVideoEDaColuna) {
 }
 
 TEST(Diagnostico, BandejaComSeteRodaSoABandeja) {
-    const auto ls = diagnosticar({{"BANDEJA", "1"}, {"SETE", "1"}}, twitch_parada("twitch_7tv.json")).linhas_da_saida();
+    const auto ls =
+        diagnosticar({{"BANDEJA", "1"}, {"SETE", "1"}}, twitch_parada("twitch_7tv.json")).linhas_da_saida();
     EXPECT_EQ(quantas_comecam(ls, "bandeja: None"), 1);
     EXPECT_EQ(quantas_comecam(ls, "prévia: None em "), 1);
     EXPECT_FALSE(alguma_comeca(ls, "20 mensagens do 7TV"));
@@ -181,14 +192,16 @@ TEST(Diagnostico, MostraComUmaJanelaPorCimaDoCabecalho) {
     EXPECT_EQ(quantas_comecam(livre, "chat_a_mostra: true"), 1);
     const auto ls = diagnosticar({{"MOSTRA", "1352,231,1692,877"}}, cena.dump()).linhas_da_saida();
     EXPECT_EQ(quantas_comecam(ls, "chat_a_mostra: false"), 1);
-    EXPECT_TRUE(alguma_comeca(ls, "acima do chat: classe=\"Notepad\" nome=\"nota\" Some((1400, 150, 1600, 220))"));
+    EXPECT_TRUE(
+        alguma_comeca(ls, "acima do chat: classe=\"Notepad\" nome=\"nota\" Some((1400, 150, 1600, 220))"));
 }
 
 TEST(Diagnostico, EventosContaOsAvisosDoNavegadorPor10Segundos) {
     // Duas mudanças de título e um movimento dentro dos 10 s; o título de
     // 11 s já chega com o gancho removido.
-    const std::string cena = twitch_parada("twitch_chrome.json", 15000,
-                                           R"({"em": 2000, "acao": "titulo", "janela": 2001, "titulo": "a - Twitch"},
+    const std::string cena = twitch_parada(
+        "twitch_chrome.json", 15000,
+        R"({"em": 2000, "acao": "titulo", "janela": 2001, "titulo": "a - Twitch"},
                                               {"em": 4000, "acao": "titulo", "janela": 2001, "titulo": "b - Twitch"},
                                               {"em": 6000, "acao": "mover", "janela": 2001, "deslocar": [10, 0]},
                                               {"em": 11000, "acao": "titulo", "janela": 2001, "titulo": "c - Twitch"})");
@@ -204,7 +217,8 @@ TEST(Diagnostico, EventosContaOsAvisosDoNavegadorPor10Segundos) {
 }
 
 TEST(Diagnostico, Nick7AchaAMensagemDoAutor) {
-    const auto ls = diagnosticar({{"NICK7", "visitante3"}}, twitch_parada("twitch_7tv.json")).linhas_da_saida();
+    const auto ls =
+        diagnosticar({{"NICK7", "visitante3"}}, twitch_parada("twitch_7tv.json")).linhas_da_saida();
     EXPECT_TRUE(alguma_comeca(ls, "mensagem achada (exata false, 20 lidas) em "));
     const auto nao = diagnosticar({{"NICK7", "ninguem"}}, twitch_parada("twitch_7tv.json")).linhas_da_saida();
     EXPECT_TRUE(alguma_comeca(nao, "nenhuma mensagem de ninguem ("));

@@ -40,7 +40,8 @@ void sonda_eventos(PaginaDaSonda& p) {
     {
         pl::Gancho gancho;
         if (dono)
-            gancho = pl::Gancho(pl::evento::objeto_criado, pl::evento::objeto_ultimo, dono->processo, contar_evento);
+            gancho = pl::Gancho(pl::evento::objeto_criado, pl::evento::objeto_ultimo, dono->processo,
+                                contar_evento);
         if (!gancho) registrar("diagnóstico: o gancho dos avisos do navegador foi recusado");
         const pl::Instante fim = pl::agora() + 10s;
         for (pl::Instante t = pl::agora(); t < fim; t = pl::agora()) {
@@ -53,5 +54,6 @@ void sonda_eventos(PaginaDaSonda& p) {
     }
     const auto contagem = processo().EVENTOS_CONTADOS.copiar();
     dizer("avisos em 10 s (evento em hexa: quantos):");
-    for (const auto& [evento, quantos] : contagem) dizer("  " + hexa(evento) + ": " + std::to_string(quantos));
+    for (const auto& [evento, quantos] : contagem)
+        dizer("  " + hexa(evento) + ": " + std::to_string(quantos));
 }

@@ -69,8 +69,8 @@ void sonda_faixa(PaginaDaSonda& p, std::uint64_t segundos) {
                 guardado = novo.leitura;
             }
             const std::optional<Retangulo> chat = chat_novo ? chat_novo : chat_guardado;
-            const std::optional<uia::Elemento> lista =
-                guardado ? guardado->conteiner_de_mensagens : std::nullopt;
+            const std::optional<uia::Elemento> lista = guardado ? guardado->conteiner_de_mensagens
+                                                                : std::nullopt;
             const bool escondido = chat && pagina && !cabecalho_livre(p.a, j->janela, *chat, *pagina, lista);
             const bool a_mostra = chat && !escondido && chat_a_vista(*chat, j->janela);
             const std::string estado = "página " + forma_opcional(pagina) + " | chat guardado " +
@@ -118,13 +118,12 @@ void sonda_mostra(PaginaDaSonda& p, const std::string& valor) {
     std::string descricao = "None None";
     if (auto e = p.a.elemento_no_ponto(acima)) {
         const auto ret = e->retangulo_atual();
-        descricao = "classe=" + forma_de_depuracao(e->classe_atual().valor_ou({})) + " nome=" +
-                    forma_de_depuracao(e->nome_atual().valor_ou({})) + " " +
+        descricao = "classe=" + forma_de_depuracao(e->classe_atual().valor_ou({})) +
+                    " nome=" + forma_de_depuracao(e->nome_atual().valor_ou({})) + " " +
                     forma_opcional(ret ? std::optional(*ret) : std::nullopt);
     }
     dizer("acima do chat: " + descricao + "; página " + forma_opcional(pagina));
-    const std::optional<uia::Elemento> lista =
-        m.leitura ? m.leitura->conteiner_de_mensagens : std::nullopt;
+    const std::optional<uia::Elemento> lista = m.leitura ? m.leitura->conteiner_de_mensagens : std::nullopt;
     const bool livre = cabecalho_livre(p.a, p.j.janela, *chat, pagina.value_or(Retangulo{}), lista);
     dizer(std::string("chat_a_mostra: ") + forma_de_booleano(livre));
 }

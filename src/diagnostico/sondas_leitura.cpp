@@ -40,7 +40,8 @@ std::string forma_da_escolha_kick(const std::vector<Candidato>& cs, const std::o
 
 // A escolha do chat de uma leitura, na forma de depuração.
 std::string forma_da_escolha(Site site, const std::vector<Candidato>& cs, Hwnd janela) {
-    if (site == Site::Kick) return forma_da_escolha_kick(cs, escolher_kick(cs, escala_dpi(janela), std::nullopt));
+    if (site == Site::Kick)
+        return forma_da_escolha_kick(cs, escolher_kick(cs, escala_dpi(janela), std::nullopt));
     const auto i = escolher_twitch(cs);
     return i ? "Some(" + forma_de_depuracao(cs[*i]) + ")" : "None";
 }
@@ -69,8 +70,8 @@ void listar(PaginaDaSonda& p, ModoLeitura modo, const char* rotulo, bool tudo) {
             dizer(" ...");
             break;
         }
-        dizer("  " + tamanho_e_lugar(c.ret) + "  papel=" + c.papel_aria + " id=" + c.id + " classe=" + c.classe +
-              " nome=" + c.nome);
+        dizer("  " + tamanho_e_lugar(c.ret) + "  papel=" + c.papel_aria + " id=" + c.id +
+              " classe=" + c.classe + " nome=" + c.nome);
     }
 }
 
@@ -96,20 +97,22 @@ void medir_leituras(PaginaDaSonda& p, const std::string& valor) {
         ++n;
         pl::dormir(300ms);
     }
-    dizer(valor + ": " + std::to_string(n) + " leituras, média " + std::to_string(n ? total_ms / n : 0) + " ms");
+    dizer(valor + ": " + std::to_string(n) + " leituras, média " + std::to_string(n ? total_ms / n : 0) +
+          " ms");
 }
 
 std::string linha_da_peca(const char* rotulo, const Candidato& c) {
-    return std::string(rotulo) + " id=" + forma_de_depuracao(c.id) + " classe=" + forma_de_depuracao(c.classe) +
-           " nome=" + forma_de_depuracao(c.nome) + " " + forma_de_depuracao(c.ret);
+    return std::string(rotulo) + " id=" + forma_de_depuracao(c.id) +
+           " classe=" + forma_de_depuracao(c.classe) + " nome=" + forma_de_depuracao(c.nome) + " " +
+           forma_de_depuracao(c.ret);
 }
 
 }  // namespace
 
 void sonda_listagem(PaginaDaSonda& p, bool tudo) {
     listar(p, ModoLeitura::ArvoreInteira, "árvore inteira", tudo);
-    listar(p, p.j.site == Site::Kick ? ModoLeitura::Kick : ModoLeitura::Twitch, "com filtro do lado do navegador",
-           tudo);
+    listar(p, p.j.site == Site::Kick ? ModoLeitura::Kick : ModoLeitura::Twitch,
+           "com filtro do lado do navegador", tudo);
 }
 
 void sonda_kick(PaginaDaSonda& p, const std::string& valor) {
@@ -133,23 +136,25 @@ void sonda_kick(PaginaDaSonda& p, const std::string& valor) {
     const auto filtrada = localizar_chat(p.a, kick, p.memoria);
     if (filtrada)
         dizer("leitura filtrada: " + std::to_string(filtrada->lidos) + " elementos em " +
-              std::to_string(filtrada->ms) + " ms; painel por cima: " + forma_de_booleano(filtrada->painel_do_site));
+              std::to_string(filtrada->ms) +
+              " ms; painel por cima: " + forma_de_booleano(filtrada->painel_do_site));
     else
         dizer("leitura filtrada: Falhou: " + filtrada.erro().texto());
     const LeituraChat vazia;
     const LeituraChat& leitura = filtrada ? *filtrada : vazia;
     for (int i = 0; i < 3; ++i) {
         const pl::Instante t = pl::agora();
-        const Coberturas c =
-            buscar_tudo_que_cobre(p.a, p.j.janela, p.j.titulo, leitura, leitura.ret_chat, p.memoria);
+        const Coberturas c = buscar_tudo_que_cobre(p.a, p.j.janela, p.j.titulo, leitura, leitura.ret_chat,
+                                                   p.memoria);
         dizer("por cima, na página: " + forma_de_lista(c.buracos) + " em " + ms_desde(t) + " ms");
         if (c.erro) break;
     }
     const auto voltas = localizar_chat(p.a, kick, p.memoria);
     if (voltas)
         dizer("leitura das voltas: " + std::to_string(voltas->lidos) + " elementos em " +
-              std::to_string(voltas->ms) + " ms; painel por cima: " + forma_de_booleano(voltas->painel_do_site) +
-              "; peças " + forma_opcional(voltas->chat ? std::optional(voltas->ret_chat) : std::nullopt));
+              std::to_string(voltas->ms) +
+              " ms; painel por cima: " + forma_de_booleano(voltas->painel_do_site) + "; peças " +
+              forma_opcional(voltas->chat ? std::optional(voltas->ret_chat) : std::nullopt));
     else
         dizer("leitura das voltas: Falhou: " + voltas.erro().texto());
 }
@@ -165,8 +170,8 @@ void sonda_coluna(PaginaDaSonda& p) {
     const Retangulo chat = cs[*i].ret;
     dizer("lista " + forma_de_depuracao(chat) + " classe " + forma_de_depuracao(cs[*i].classe));
     auto cru = p.a.caminhante_cru();
-    auto pedido = p.a.pedido({Propriedade::retangulo, Propriedade::tipo, Propriedade::fora, Propriedade::classe,
-                              Propriedade::nome},
+    auto pedido = p.a.pedido({Propriedade::retangulo, Propriedade::tipo, Propriedade::fora,
+                              Propriedade::classe, Propriedade::nome},
                              true);
     auto verdadeira = p.a.verdadeira();
     if (!cru || !pedido || !verdadeira) return;
@@ -177,7 +182,7 @@ void sonda_coluna(PaginaDaSonda& p) {
         atual = **pai;
         dizer("nível " + std::to_string(nivel) + ": pai " +
               forma_opcional(atual->retangulo_atual().ok() ? std::optional(*atual->retangulo_atual())
-                                                          : std::nullopt) +
+                                                           : std::nullopt) +
               " " + forma_de_depuracao(atual->classe_atual().valor_ou({})));
         const auto filhos = atual->achar_todos(uia::Escopo::filhos, *verdadeira, *pedido);
         if (!filhos) continue;
@@ -193,7 +198,8 @@ void sonda_coluna(PaginaDaSonda& p) {
                   forma_de_depuracao(f.nome_em_cache().valor_ou({})));
             ++mostrados;
         }
-        if (filhos->size() > mostrados) dizer("   ... " + std::to_string(filhos->size() - mostrados) + " filhos");
+        if (filhos->size() > mostrados)
+            dizer("   ... " + std::to_string(filhos->size() - mostrados) + " filhos");
     }
 }
 
@@ -202,8 +208,8 @@ void sonda_classe(PaginaDaSonda& p, const std::string& classe) {
     auto raiz = p.a.elemento_da_janela(janela_da_pagina(p.j.janela));
     auto condicao = p.a.igual(Propriedade::classe, classe);
     auto pedido = p.a.pedido({Propriedade::retangulo, Propriedade::classe, Propriedade::nome}, true);
-    auto filhos_pedido =
-        p.a.pedido({Propriedade::retangulo, Propriedade::invocavel, Propriedade::classe, Propriedade::nome}, true);
+    auto filhos_pedido = p.a.pedido(
+        {Propriedade::retangulo, Propriedade::invocavel, Propriedade::classe, Propriedade::nome}, true);
     auto verdadeira = p.a.verdadeira();
     std::vector<uia::Elemento> achados;
     if (raiz && condicao && pedido) {

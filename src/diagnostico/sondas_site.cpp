@@ -23,16 +23,19 @@ std::optional<uia::Elemento> raiz_de(const PaginaDaSonda& p) {
 
 // Os elementos da página cuja classe contém o texto (sem caixa), com
 // retângulo, classe e nome no cache.
-std::vector<uia::Elemento> com_classe(const PaginaDaSonda& p, const uia::Elemento& raiz, const std::string& classe) {
+std::vector<uia::Elemento> com_classe(const PaginaDaSonda& p, const uia::Elemento& raiz,
+                                      const std::string& classe) {
     auto condicao = p.a.contem(Propriedade::classe, classe);
-    auto pedido = p.a.pedido({Propriedade::retangulo, Propriedade::classe, Propriedade::nome, Propriedade::fora});
+    auto pedido = p.a.pedido(
+        {Propriedade::retangulo, Propriedade::classe, Propriedade::nome, Propriedade::fora});
     if (!condicao || !pedido) return {};
     auto achados = buscar_fora_da_vidrel(p.a, raiz, *condicao, *pedido);
     return achados ? std::move(*achados) : std::vector<uia::Elemento>{};
 }
 
 std::vector<uia::Elemento> filhos_de(const PaginaDaSonda& p, const uia::Elemento& e) {
-    auto pedido = p.a.pedido({Propriedade::retangulo, Propriedade::classe, Propriedade::nome, Propriedade::fora});
+    auto pedido = p.a.pedido(
+        {Propriedade::retangulo, Propriedade::classe, Propriedade::nome, Propriedade::fora});
     auto verdadeira = p.a.verdadeira();
     if (!pedido || !verdadeira) return {};
     auto filhos = e.achar_todos(uia::Escopo::filhos, *verdadeira, *pedido);
@@ -40,9 +43,9 @@ std::vector<uia::Elemento> filhos_de(const PaginaDaSonda& p, const uia::Elemento
 }
 
 std::string forma_do_elemento(const uia::Elemento& e) {
-    return forma_de_depuracao(e.retangulo_atual().valor_ou({})) + " classe=" +
-           forma_de_depuracao(e.classe_atual().valor_ou({})) + " nome=" +
-           forma_de_depuracao(e.nome_atual().valor_ou({}));
+    return forma_de_depuracao(e.retangulo_atual().valor_ou({})) +
+           " classe=" + forma_de_depuracao(e.classe_atual().valor_ou({})) +
+           " nome=" + forma_de_depuracao(e.nome_atual().valor_ou({}));
 }
 
 }  // namespace
@@ -52,7 +55,8 @@ void sonda_nick7(PaginaDaSonda& p, const std::string& nick) {
     const pl::Instante inicio = pl::agora();
     MemoriaDaPagina memoria;
     BuscaDeLinha busca;
-    if (raiz) busca = buscar_linha_do_7tv(p.a, *raiz, memoria, ComandoDeMensagem{"perfil", nick, nick, ""}, false);
+    if (raiz)
+        busca = buscar_linha_do_7tv(p.a, *raiz, memoria, ComandoDeMensagem{"perfil", nick, nick, ""}, false);
     const std::string ms = ms_desde(inicio);
     if (!busca.achada) {
         dizer("nenhuma mensagem de " + nick + " (" + ms + " ms)");
@@ -63,11 +67,13 @@ void sonda_nick7(PaginaDaSonda& p, const std::string& nick) {
     if (const auto& u = busca.achada->usuario) {
         usuario = "Some(" + forma_do_elemento(*u) + ")";
         auto pedido = p.a.pedido({Propriedade::invocavel});
-        const auto com_cache = pedido ? u->atualizar_cache(*pedido) : uia::Resultado<uia::Elemento>(pedido.erro());
+        const auto com_cache = pedido ? u->atualizar_cache(*pedido)
+                                      : uia::Resultado<uia::Elemento>(pedido.erro());
         if (com_cache) apertavel = forma_de_booleano(com_cache->invocavel_em_cache().valor_ou(false));
     }
     dizer("mensagem achada (exata " + std::string(forma_de_booleano(busca.achada->exata)) + ", " +
-          std::to_string(busca.olhadas) + " lidas) em " + ms + " ms; nick " + usuario + ", apertável " + apertavel);
+          std::to_string(busca.olhadas) + " lidas) em " + ms + " ms; nick " + usuario + ", apertável " +
+          apertavel);
 }
 
 void sonda_sete(PaginaDaSonda& p) {
@@ -76,10 +82,12 @@ void sonda_sete(PaginaDaSonda& p) {
         const auto listas = com_classe(p, *raiz, "seventv-chat-list");
         if (!listas.empty())
             for (const uia::Elemento& f : filhos_de(p, listas.front()))
-                if (contem(minusculas(f.classe_em_cache().valor_ou({})), "seventv-message")) mensagens.push_back(f);
+                if (contem(minusculas(f.classe_em_cache().valor_ou({})), "seventv-message"))
+                    mensagens.push_back(f);
     }
     dizer(std::to_string(mensagens.size()) + " mensagens do 7TV");
-    for (const uia::Elemento& m : mensagens) dizer("MENSAGEM nome=" + forma_de_depuracao(m.nome_em_cache().valor_ou({})));
+    for (const uia::Elemento& m : mensagens)
+        dizer("MENSAGEM nome=" + forma_de_depuracao(m.nome_em_cache().valor_ou({})));
 }
 
 void sonda_visivel(PaginaDaSonda& p) {
@@ -100,7 +108,8 @@ void sonda_visivel(PaginaDaSonda& p) {
 
 void sonda_arroba(PaginaDaSonda& p) {
     const auto raiz = raiz_de(p);
-    const auto caixas = raiz ? com_classe(p, *raiz, "chat-wysiwyg-input__editor") : std::vector<uia::Elemento>{};
+    const auto caixas = raiz ? com_classe(p, *raiz, "chat-wysiwyg-input__editor")
+                             : std::vector<uia::Elemento>{};
     if (caixas.empty()) {
         dizer("    filho sem caixa de mensagem");
         return;

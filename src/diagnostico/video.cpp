@@ -1,9 +1,9 @@
 // A sonda do vídeo: o player da página sem limite de chat, como o pedido
 // "video" o acharia.
 
+#include "vigias/video.hpp"
 #include "diagnostico/formas.hpp"
 #include "diagnostico/sondas.hpp"
-#include "vigias/video.hpp"
 
 namespace {
 
