@@ -168,6 +168,15 @@ int Execucao::buscas_entre(std::int64_t de, std::int64_t ate) const {
     return n;
 }
 
+int Execucao::buscas_do_localizador_entre(std::int64_t de, std::int64_t ate) const {
+    int n = 0;
+    for (const Json& j : rastro)
+        if (j.value("uia", "") == "FindAllBuildCache" && j.value("thread", -1) == 0 && j["t"] >= de &&
+            j["t"] <= ate)
+            ++n;
+    return n;
+}
+
 std::string Execucao::log_com(const std::string& trecho) const {
     for (const std::string& l : linhas_do_erro())
         if (l.find(trecho) != std::string::npos) return l;

@@ -28,6 +28,9 @@ struct Execucao {
     std::vector<std::pair<std::int64_t, std::string>> erros() const;
     // Buscas na página (FindAllBuildCache) entre dois instantes (exige --rastro-uia).
     int buscas_entre(std::int64_t de, std::int64_t ate) const;
+    // Só as do localizador: no modo hospedado ele roda na thread principal
+    // (a 0 do rastro); os vigias da página buscam nas threads deles.
+    int buscas_do_localizador_entre(std::int64_t de, std::int64_t ate) const;
     // A primeira linha de log que contém o texto; vazio se nenhuma.
     std::string log_com(const std::string& trecho) const;
 };

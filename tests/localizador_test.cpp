@@ -57,12 +57,13 @@ TEST(Localizador, AchaALiveEPoeAJanelaDoAppNoChat) {
 
 TEST(Localizador, BuscaATwitchACada5Segundos) {
     const Execucao e = twitch(R"({"em": 12000, "acao": "fim"})");
+    // Só as do localizador: o vigia dos resgates busca também, a cada 2 s.
     // A primeira busca na primeira volta, depois uma a cada 5 s; entre elas nenhuma.
-    EXPECT_GT(e.buscas_entre(100, 100), 0);
-    EXPECT_EQ(e.buscas_entre(101, 5100), 0);
-    EXPECT_GT(e.buscas_entre(5101, 5300), 0);
-    EXPECT_EQ(e.buscas_entre(5301, 10200), 0);
-    EXPECT_GT(e.buscas_entre(10201, 10400), 0);
+    EXPECT_GT(e.buscas_do_localizador_entre(100, 100), 0);
+    EXPECT_EQ(e.buscas_do_localizador_entre(101, 5100), 0);
+    EXPECT_GT(e.buscas_do_localizador_entre(5101, 5300), 0);
+    EXPECT_EQ(e.buscas_do_localizador_entre(5301, 10200), 0);
+    EXPECT_GT(e.buscas_do_localizador_entre(10201, 10400), 0);
 }
 
 TEST(Localizador, ArrastarONavegadorLevaAVidrelSemBuscar) {
@@ -75,7 +76,7 @@ TEST(Localizador, ArrastarONavegadorLevaAVidrelSemBuscar) {
     ASSERT_EQ(pos.size(), 9u);  // o primeiro lugar e um por passo
     for (int i = 1; i <= 8; ++i)
         EXPECT_EQ(pos[i]["ret"], Json::array({1352 + 10 * i, 231 + 5 * i, 1692 + 10 * i, 877 + 5 * i})) << i;
-    EXPECT_EQ(e.buscas_entre(900, 2500), 0);
+    EXPECT_EQ(e.buscas_do_localizador_entre(900, 2500), 0);
     // O botão está em pixels de tela: a linha de estado acompanha.
     const auto s = estados(e);
     EXPECT_NE(s.back().second.find("\"botao\":[1728,935,1752,959]"), std::string::npos) << s.back().second;
@@ -98,7 +99,7 @@ TEST(Localizador, TrocaDeAbaEscondeEVoltaPeloAlvoLembrado) {
     EXPECT_NE(lembrado, "");
     EXPECT_NE(lembrado.find(" De volta em 1"), std::string::npos) << lembrado;
     // Voltou sem ler a página.
-    EXPECT_EQ(e.buscas_entre(2500, 2700), 0);
+    EXPECT_EQ(e.buscas_do_localizador_entre(2500, 2700), 0);
 }
 
 TEST(Localizador, AlvoLembradoDeOutroCanalNaoServe) {
@@ -112,7 +113,7 @@ TEST(Localizador, AlvoLembradoDeOutroCanalNaoServe) {
         kHospedado);
     EXPECT_EQ(e.log_com("chat lembrado recusado"),
               "chat lembrado recusado (canal de outra aba): busca inteira");
-    EXPECT_GT(e.buscas_entre(2500, 2700), 0);
+    EXPECT_GT(e.buscas_do_localizador_entre(2500, 2700), 0);
     EXPECT_EQ(estados(e).size(), 3u);
 }
 
@@ -122,7 +123,7 @@ TEST(Localizador, DepoisDe600SegundosOAlvoLembradoNaoVale) {
         {"em": 602000, "acao": "titulo", "janela": 2001, "titulo": "tarsio_ao_vivo - Twitch - Google Chrome"},
         {"em": 603000, "acao": "fim"})");
     EXPECT_EQ(e.log_com("chat lembrado"), "");
-    EXPECT_GT(e.buscas_entre(602000, 602200), 0);
+    EXPECT_GT(e.buscas_do_localizador_entre(602000, 602200), 0);
     EXPECT_EQ(estados(e).size(), 3u);
 }
 

@@ -35,8 +35,6 @@ std::vector<std::string> apertados(const Execucao& e) {
     return r;
 }
 
-int buscas(const Execucao& e) { return static_cast<int>(e.no_rastro("uia", "FindAllBuildCache").size()); }
-
 // O que a área simulada tem no fim: a região da Vidrel e o cursor (pelos
 // últimos efeitos).
 Json ultima_regiao_da_vidrel(const Execucao& e) {
@@ -260,7 +258,9 @@ TEST_P(FalhaNo7tv, RegiaoECursorVoltam) {
     EXPECT_EQ(e.codigo, 0);
     EXPECT_NE(e.log_com("responder visitante20: pelo 7TV "), "") << e.erro;
     const Json regiao = ultima_regiao_da_vidrel(e);
-    if (!regiao.is_null()) EXPECT_EQ(regiao["regiao"], Json());
+    if (!regiao.is_null()) {
+        EXPECT_EQ(regiao["regiao"], Json());
+    }
     EXPECT_EQ(ultimo_cursor(e), Json::parse("[1500, 500]"));
     // A Vidrel nunca apagou uma região que era dela.
     for (const Json& j : e.no_rastro("efeito", "DeleteObject")) EXPECT_FALSE(j.contains("erro")) << j.dump();

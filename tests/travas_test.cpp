@@ -80,8 +80,11 @@ TEST(AppTravado, SoltarEsperaOAppMasNaoSeguraOLocalizador) {
         EXPECT_LE(t[i] - t[i - 1], 350) << "entre " << t[i - 1] << " e " << t[i];
     // O SetParent de soltar só acontece quando o app volta; enquanto isso a
     // Vidrel foi posta por cima do navegador que voltou.
-    for (const Json& j : e.no_rastro("efeito", "SetParent"))
-        if (j["pai"] == 0) EXPECT_GE(j["t"].get<std::int64_t>(), 4000);
+    for (const Json& j : e.no_rastro("efeito", "SetParent")) {
+        if (j["pai"] == 0) {
+            EXPECT_GE(j["t"].get<std::int64_t>(), 4000);
+        }
+    }
     bool por_cima = false;
     for (const Json& j : e.no_rastro("efeito", "SetWindowPos"))
         if (j["janela"] == 100 && j["t"] >= 1500 && j["t"] < 1700) por_cima = true;

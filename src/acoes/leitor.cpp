@@ -12,6 +12,8 @@
 #include "janela/animacoes.hpp"
 #include "janela/tremor_da_tela.hpp"
 #include "plataforma/sistema.hpp"
+#include "vigias/pecas.hpp"
+#include "vigias/video.hpp"
 
 namespace pl = plataforma;
 using namespace std::chrono_literals;
@@ -47,8 +49,12 @@ void parar_o_tremor() {
 }  // namespace
 
 bool fazer_no_leitor(const std::string& linha) {
-    if (linha == "pecas" || linha == "video") {
-        // As leituras das peças e do vídeo ainda não existem: nada a fazer.
+    if (linha == "pecas") {
+        pedir_pecas();
+        return true;
+    }
+    if (linha == "video") {
+        pedir_video();
         return true;
     }
     if (linha == "tremer") {

@@ -136,7 +136,8 @@ std::string cortar_em_unidades_utf16(std::string_view s, std::size_t unidades) {
 std::string primeiros_escalares(std::string_view s, std::size_t n) {
     std::size_t pos = 0;
     for (std::size_t i = 0; i < n && pos < s.size(); ++i) proximo_escalar(s, pos);
-    return std::string(s.substr(0, pos));
+    // Um byte solto conta como um escalar (U+FFFD) e sai consertado.
+    return utf8_consertado(s.substr(0, pos));
 }
 
 std::size_t contar_escalares(std::string_view s) {

@@ -23,7 +23,7 @@ std::string utf16_para_utf8(std::u16string_view s);
 // Corta o texto para caber em "unidades" unidades UTF-16, sem partir um
 // caractere (o que as chamadas do Windows com buffer fixo fazem).
 std::string cortar_em_unidades_utf16(std::string_view s, std::size_t unidades);
-// Primeiros "n" valores escalares.
+// Primeiros "n" valores escalares, em UTF-8 válido (o byte solto vira U+FFFD).
 std::string primeiros_escalares(std::string_view s, std::size_t n);
 std::size_t contar_escalares(std::string_view s);
 

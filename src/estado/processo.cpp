@@ -34,4 +34,5 @@ void definir_chave_presa(std::string caminho) {
 void ler_filtros_do_ambiente() {
     processo().SO_NAVEGADOR = plataforma::variavel_de_ambiente("SO_NAVEGADOR");
     processo().SO_TITULO = plataforma::variavel_de_ambiente("SO_TITULO");
+    processo().PECAS_DEBUG = plataforma::variavel_de_ambiente("PECAS_DEBUG").has_value();
 }

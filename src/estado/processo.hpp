@@ -23,6 +23,7 @@
 #include "estado/log.hpp"
 #include "estado/protegido.hpp"
 #include "plataforma/sincronia.hpp"
+#include "plataforma/uia.hpp"
 
 // O arquivo-chave de --presa: enquanto existe, a Vidrel pode se prender.
 struct ChavePresa {
@@ -65,6 +66,15 @@ struct EsperaDoLocalizador {
     bool acordar_ja = false;
 };
 
+// O elemento do nome do canal que o último pedido de "video" escolheu, com a
+// janela e o canal em que ele vale. Criado na thread daquele pedido: as
+// outras só o comparam (CompareElements), o que o UI Automation permite.
+struct NickLembrado {
+    std::string canal;
+    plataforma::uia::Elemento elemento;
+    Hwnd janela = 0;
+};
+
 struct Processo {
     // A partida.
     std::atomic<Hwnd> JANELA{0};              // a Vidrel: a janela do app (hospedado) ou a nossa
@@ -75,6 +85,8 @@ struct Processo {
     // SO_NAVEGADOR e SO_TITULO, lidos uma vez na partida, antes das threads.
     std::optional<std::string> SO_NAVEGADOR;
     std::optional<std::string> SO_TITULO;
+    // PECAS_DEBUG ligado (com qualquer texto válido), lido também na partida.
+    bool PECAS_DEBUG = false;
 
     // A publicação e a posição da Vidrel.
     Protegido<std::optional<Alvo>> ALVO_PUBLICADO;
@@ -121,6 +133,16 @@ struct Processo {
     std::atomic<int> botao_aprendido{0};
     // O canal do tremor da tela, criado no primeiro "sacudir"; só o leitor mexe.
     std::shared_ptr<CanalDeForcas> TREMOR;
+
+    // Os vigias da página. Cada pedido ocupa a sua marca (teste e troca) e a
+    // solta no fim; um pedido que chega com ela ocupada é ignorado.
+    std::atomic<bool> pecas_em_curso{false};
+    std::atomic<bool> video_em_curso{false};  // só a primeira fase, até a linha "video"
+    // Pedidos de "video" aceitos; o acompanhamento do nick de um pedido para
+    // quando um mais novo o incrementa.
+    std::atomic<std::uint64_t> geracao_video{0};
+    std::atomic<bool> previa_em_curso{false};
+    Protegido<std::optional<NickLembrado>> nick_lembrado;
 };
 
 Processo& processo();
@@ -147,5 +169,5 @@ inline Protegido<std::optional<ApertoDoPerfil>>& APERTO_DO_PERFIL = processo().A
 
 // Define o caminho e esquece a última olhada, para a próxima consulta olhar o disco.
 void definir_chave_presa(std::string caminho);
-// Lê SO_NAVEGADOR e SO_TITULO do ambiente (na partida).
+// Lê SO_NAVEGADOR, SO_TITULO e PECAS_DEBUG do ambiente (na partida).
 void ler_filtros_do_ambiente();

@@ -9,12 +9,14 @@
 #include "localizador/localizador.hpp"
 #include "modos/modos.hpp"
 #include "modos/threads.hpp"
+#include "vigias/resgates.hpp"
 
 void rodar_hospedado(Hwnd janela) {
     JANELA = janela;
     JANELA_EXTERNA = true;
     iniciar_ou_parar(executor_de_comandos, "do executor de comandos");
     iniciar_ou_parar(leitor_de_comandos, "do leitor de comandos");
+    iniciar_ou_parar(vigia_de_resgates, "dos resgates");
     iniciar_ou_parar(observador_do_ponteiro, "do ponteiro");
     iniciar_ou_parar(observador_de_janelas, "das janelas");
     rodar_localizador();

@@ -4,6 +4,7 @@
 
 #include "comum/minusculas.hpp"
 #include "plataforma/simulada/rastro.hpp"
+#include "plataforma/simulada/relogio.hpp"
 
 namespace plataforma::simulada {
 
@@ -201,7 +202,9 @@ ElementoPtr elemento_no_ponto_uia(AreaDeTrabalho& a, Ponto p) {
 std::optional<std::int32_t> ida_ao_navegador(AreaDeTrabalho& a, const std::string& chamada,
                                              const ElementoPtr& e, int& demora, Hwnd janela_da_chamada) {
     ++a.chamadas_uia[chamada];
-    if (a.rastrear_uia) Rastro::global().registrar({{"uia", chamada}, {"chave", e ? e->chave : ""}});
+    if (a.rastrear_uia)
+        Rastro::global().registrar(
+            {{"uia", chamada}, {"chave", e ? e->chave : ""}, {"thread", numero_da_thread()}});
     const Hwnd janela = e ? e->janela_dona : janela_da_chamada;
     const std::string chave = e ? e->chave : std::string();
     demora += a.lentidao(chamada, janela);

@@ -27,6 +27,12 @@ struct Espera {
     bool primeiro = false;  // no mesmo instante, acorda antes das outras
 };
 
+// O número da thread que chama: 0 a principal (e as que a simulação não
+// iniciou), depois 1, 2... na ordem em que plataforma::iniciar_thread as
+// iniciou. Vai no rastro das chamadas de UI Automation, para um teste saber de
+// que thread veio cada ida ao navegador.
+int numero_da_thread();
+
 class Relogio {
 public:
     enum class Modo { Virtual, Real };

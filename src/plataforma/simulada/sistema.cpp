@@ -45,6 +45,9 @@ EntradaDaCena& entrada() {
 
 std::atomic<bool> so_no_rastro{false};
 
+std::atomic<int> threads_iniciadas{0};
+thread_local int esta_thread = 0;
+
 void rastrear_texto(const char* campo, std::string_view bytes) {
     if (!Rastro::global().ativo()) return;
     std::string_view resto = bytes;
@@ -73,8 +76,11 @@ void dormir_ate(Instante prazo) { Relogio::global().dormir_ate(prazo); }
 
 bool iniciar_thread(std::function<void()> corpo) {
     Relogio::global().entrar();
+    // Numerada aqui, na thread que a inicia: a ordem segue a do programa.
+    const int numero = ++threads_iniciadas;
     try {
-        std::thread([corpo = std::move(corpo)] {
+        std::thread([corpo = std::move(corpo), numero] {
+            esta_thread = numero;
             corpo();
             Relogio::global().sair();
         }).detach();
@@ -221,6 +227,8 @@ std::optional<std::string> variavel_de_ambiente(const char* nome) {
 }  // namespace plataforma
 
 namespace plataforma::simulada {
+
+int numero_da_thread() { return esta_thread; }
 
 void console_so_no_rastro(bool sim) { so_no_rastro = sim; }
 

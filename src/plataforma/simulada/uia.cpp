@@ -7,6 +7,7 @@
 
 #include "plataforma/uia.hpp"
 
+#include <atomic>
 #include <mutex>
 
 #include "plataforma/simulada/area_de_trabalho.hpp"
@@ -24,9 +25,39 @@ using simulada::FotoUia;
 using simulada::PassoUia;
 using simulada::PedidoUia;
 
+// O cliente de uma thread. No Windows o fim dele é o CoUninitialize da thread
+// (plataforma/win32/uia.cpp): um elemento solto depois disso, na mesma
+// thread, solta um objeto COM fora do apartamento. A simulação deixa isso no
+// rastro, para os testes acharem a ordem errada.
+namespace {
+// As threads por um número que nunca se repete: o std::thread::id de uma
+// thread que acabou volta numa thread nova.
+std::uint64_t esta_thread() {
+    static std::atomic<std::uint64_t> contador{0};
+    thread_local const std::uint64_t numero = ++contador;
+    return numero;
+}
+}  // namespace
+
+struct DonoDoCliente {
+    std::uint64_t thread = esta_thread();
+    std::atomic<bool> acabou{false};
+};
+
 struct ElementoImpl {
+    ElementoImpl(ElementoPtr n, std::shared_ptr<const FotoUia> f, std::shared_ptr<DonoDoCliente> d)
+        : no(std::move(n)), foto(std::move(f)), dono(std::move(d)) {}
+    ElementoImpl(const ElementoImpl&) = delete;
+    ElementoImpl& operator=(const ElementoImpl&) = delete;
+    ~ElementoImpl() {
+        if (dono && dono->acabou && dono->thread == esta_thread())
+            simulada::Rastro::global().registrar(
+                {{"aviso_uia", "elemento solto depois do fim do cliente da thread"},
+                 {"chave", no ? no->chave : ""}});
+    }
     ElementoPtr no;
     std::shared_ptr<const FotoUia> foto;  // nenhuma: elemento sem cache
+    std::shared_ptr<DonoDoCliente> dono;
 };
 
 struct CondicaoImpl {
@@ -41,7 +72,13 @@ struct CaminhanteImpl {
     bool cru = true;
 };
 
-struct AutomacaoImpl {};
+struct AutomacaoImpl {
+    AutomacaoImpl() = default;
+    AutomacaoImpl(const AutomacaoImpl&) = delete;
+    AutomacaoImpl& operator=(const AutomacaoImpl&) = delete;
+    ~AutomacaoImpl() { dono->acabou = true; }
+    std::shared_ptr<DonoDoCliente> dono = std::make_shared<DonoDoCliente>();
+};
 
 namespace {
 
@@ -76,15 +113,21 @@ Resultado<T> chamar(const std::string& chamada, const ElementoPtr& e, F f, Hwnd 
     return std::move(*r);
 }
 
-Elemento embrulhar(const ElementoPtr& no, std::shared_ptr<const FotoUia> foto = nullptr) {
+// Cada elemento novo é do cliente de onde veio: o da Automacao que o pediu
+// ou o do elemento de onde a busca ou o passo partiu.
+Elemento embrulhar(const ElementoPtr& no, std::shared_ptr<DonoDoCliente> dono,
+                   std::shared_ptr<const FotoUia> foto = nullptr) {
     Elemento e;
-    e.impl = std::make_shared<ElementoImpl>(ElementoImpl{no, std::move(foto)});
+    e.impl = std::make_shared<ElementoImpl>(no, std::move(foto), std::move(dono));
     return e;
 }
 
-Elemento com_foto(AreaDeTrabalho& a, const ElementoPtr& no, const PedidoUia& p) {
-    return embrulhar(no, std::make_shared<const FotoUia>(simulada::fotografar(a, *no, p)));
+Elemento com_foto(AreaDeTrabalho& a, const ElementoPtr& no, const PedidoUia& p,
+                  std::shared_ptr<DonoDoCliente> dono) {
+    return embrulhar(no, std::move(dono), std::make_shared<const FotoUia>(simulada::fotografar(a, *no, p)));
 }
+
+std::shared_ptr<DonoDoCliente> dono_de(const Automacao& a) { return a.impl ? a.impl->dono : nullptr; }
 
 template <class T>
 Resultado<T> foto_de(const Elemento& e, Propriedade p, T FotoUia::*campo) {
@@ -131,7 +174,7 @@ Resultado<Elemento> Automacao::elemento_da_janela(Hwnd janela) const {
         [&](AreaDeTrabalho& a) -> Resultado<Elemento> {
             ElementoPtr e = simulada::elemento_da_janela_uia(a, janela);
             if (!e) return erro(static_cast<std::int32_t>(0x80070578u));  // ERROR_INVALID_WINDOW_HANDLE
-            return embrulhar(e);
+            return embrulhar(e, dono_de(*this));
         },
         janela);
 }
@@ -146,14 +189,14 @@ Resultado<Elemento> Automacao::elemento_no_ponto(Ponto p) const {
     return chamar<Elemento>(
         "ElementFromPoint", nullptr,
         [&](AreaDeTrabalho& a) -> Resultado<Elemento> {
-            return embrulhar(simulada::elemento_no_ponto_uia(a, p));
+            return embrulhar(simulada::elemento_no_ponto_uia(a, p), dono_de(*this));
         },
         janela);
 }
 
 Resultado<Elemento> Automacao::elemento_com_foco() const {
     return chamar<Elemento>("GetFocusedElement", nullptr, [&](AreaDeTrabalho& a) -> Resultado<Elemento> {
-        return embrulhar(simulada::elemento_com_foco_uia(a));
+        return embrulhar(simulada::elemento_com_foco_uia(a), dono_de(*this));
     });
 }
 
@@ -251,7 +294,7 @@ Resultado<std::vector<Elemento>> Elemento::achar_todos(Escopo escopo, const Cond
             if (!a.vivo(impl->no)) return erro(ELEMENTO_INDISPONIVEL);
             std::vector<Elemento> r;
             for (const ElementoPtr& e : simulada::buscar(a, impl->no, escopo, *c.impl->c, p.impl->p.cru))
-                r.push_back(com_foto(a, e, p.impl->p));
+                r.push_back(com_foto(a, e, p.impl->p, impl->dono));
             return r;
         });
 }
@@ -263,7 +306,7 @@ Resultado<std::optional<Elemento>> Elemento::achar_primeiro(Escopo escopo, const
             if (!a.vivo(impl->no)) return erro(ELEMENTO_INDISPONIVEL);
             const auto achados = simulada::buscar(a, impl->no, escopo, *c.impl->c, false);
             if (achados.empty()) return std::optional<Elemento>();
-            return std::optional<Elemento>(embrulhar(achados.front()));
+            return std::optional<Elemento>(embrulhar(achados.front(), impl->dono));
         });
 }
 
@@ -271,7 +314,7 @@ Resultado<Elemento> Elemento::atualizar_cache(const PedidoDeCache& p) const {
     if (!impl || !p.impl) return nulo();
     return chamar<Elemento>("BuildUpdatedCache", impl->no, [&](AreaDeTrabalho& a) -> Resultado<Elemento> {
         if (!a.vivo(impl->no)) return erro(ELEMENTO_INDISPONIVEL);
-        return com_foto(a, impl->no, p.impl->p);
+        return com_foto(a, impl->no, p.impl->p, impl->dono);
     });
 }
 
@@ -398,7 +441,8 @@ Resultado<std::optional<Elemento>> andar(const Caminhante& c, const Elemento& e,
             if (!a.vivo(no)) return erro(ELEMENTO_INDISPONIVEL);
             const ElementoPtr achado = simulada::passo_na_visao(a, no, passo, cru);
             if (!achado) return std::optional<Elemento>();
-            return std::optional<Elemento>(pedido ? com_foto(a, achado, *pedido) : embrulhar(achado));
+            return std::optional<Elemento>(pedido ? com_foto(a, achado, *pedido, e.impl->dono)
+                                                  : embrulhar(achado, e.impl->dono));
         });
 }
 

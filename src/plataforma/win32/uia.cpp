@@ -5,6 +5,7 @@
 
 #include "plataforma/win32/uia_com.hpp"
 
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -38,10 +39,40 @@ struct plataforma::uia::CaminhanteImpl {
     ComPtr<IUIAutomationTreeWalker> w;
 };
 
-// Só o Release no fim: o apartamento COM da thread vive tanto quanto ela, então
-// não há CoUninitialize aqui.
+// A entrada da thread no apartamento multithread: cada CoInitializeEx que deu
+// certo (S_FALSE também) pede o seu CoUninitialize, na mesma thread. Uma
+// thread curta (os pedidos do app) que saísse sem ele deixaria a contagem do
+// apartamento presa.
+namespace plataforma::win32 {
+class EntradaNoCom {
+public:
+    EntradaNoCom() = default;
+    EntradaNoCom(const EntradaNoCom&) = delete;
+    EntradaNoCom& operator=(const EntradaNoCom&) = delete;
+    ~EntradaNoCom() {
+        // Em outra thread o CoUninitialize desfaria a entrada dela, não a
+        // desta; o cliente nunca muda de thread, mas se mudasse sobraria só
+        // uma entrada a mais, que é o menor dos males.
+        if (entrou_ && thread_ == GetCurrentThreadId()) CoUninitialize();
+    }
+    HRESULT entrar() {
+        const HRESULT hr = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+        entrou_ = SUCCEEDED(hr);
+        thread_ = GetCurrentThreadId();
+        return hr;
+    }
+
+private:
+    bool entrou_ = false;
+    DWORD thread_ = 0;
+};
+}  // namespace plataforma::win32
+
+// O dono do cliente de uma thread: ao morrer solta o IUIAutomation e só depois
+// sai do apartamento (os membros morrem na ordem inversa da declaração). Os
+// elementos da thread precisam morrer antes dele.
 struct plataforma::uia::AutomacaoImpl {
-    explicit AutomacaoImpl(ComPtr<IUIAutomation> p) : a(std::move(p)) {}
+    std::unique_ptr<plataforma::win32::EntradaNoCom> com;
     ComPtr<IUIAutomation> a;
 };
 
@@ -453,8 +484,10 @@ Resultado<std::optional<Elemento>> Caminhante::irmao_anterior(const Elemento& e,
 // --------------------------------------------------------------- Automacao
 
 Resultado<Automacao> Automacao::criar() {
+    // A entrada é desfeita em qualquer saída daqui em diante, também nas de erro.
+    auto com = std::make_unique<win32::EntradaNoCom>();
     // S_FALSE: a thread já estava no apartamento multithread, o que serve.
-    const HRESULT hr_com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    const HRESULT hr_com = com->entrar();
     if (hr_com != S_OK && hr_com != S_FALSE) return erro_de(hr_com);
 
     void* bruto = nullptr;
@@ -481,7 +514,7 @@ Resultado<Automacao> Automacao::criar() {
         if (FAILED(hr_conexao) || FAILED(hr_transacao)) SetErrorInfo(0, nullptr);
     }
 
-    return Automacao{std::make_shared<AutomacaoImpl>(std::move(cliente))};
+    return Automacao{std::make_shared<AutomacaoImpl>(AutomacaoImpl{std::move(com), std::move(cliente)})};
 }
 
 Resultado<Elemento> Automacao::elemento_da_janela(Hwnd janela) const {
