@@ -59,7 +59,8 @@ std::optional<std::string> conferir_linha_do_protocolo(std::string_view linha, s
     return esquema_do_protocolo().conferir(j, definicao);
 }
 
-std::vector<std::string> problemas_da_saida(const std::vector<std::string>& argumentos, std::string_view saida) {
+std::vector<std::string> problemas_da_saida(const std::vector<std::string>& argumentos,
+                                            std::string_view saida) {
     std::vector<std::string> r;
     const ModoDaSaida modo = modo_da_saida(argumentos);
     if (modo == ModoDaSaida::diagnostico || saida.empty()) return r;

@@ -26,11 +26,13 @@ std::string definicao_do_modo(ModoDaSaida modo);
 // é qualquer mensagem do protocolo); senão o problema. Além do esquema, a
 // linha tem de estar na forma em que o programa escreve: JSON compacto, sem
 // brancos, sem escapes "\u", sem chave repetida.
-std::optional<std::string> conferir_linha_do_protocolo(std::string_view linha, std::string_view definicao = "");
+std::optional<std::string> conferir_linha_do_protocolo(std::string_view linha,
+                                                       std::string_view definicao = "");
 
 // Os problemas da saída padrão inteira de uma execução com esses argumentos,
 // um por linha errada (com o número da linha e a linha).
-std::vector<std::string> problemas_da_saida(const std::vector<std::string>& argumentos, std::string_view saida);
+std::vector<std::string> problemas_da_saida(const std::vector<std::string>& argumentos,
+                                            std::string_view saida);
 
 // A única linha que não é JSON: a da partida do protótipo.
 inline constexpr std::string_view LINHA_DO_PROTOTIPO =

@@ -7,12 +7,35 @@
 
 namespace {
 
-const std::set<std::string, std::less<>> kPalavras{
-    "$schema",   "$id",         "title",    "description", "$comment",   "$defs",
-    "$ref",      "type",        "const",    "enum",        "minimum",    "maximum",
-    "minLength", "maxLength",   "pattern",  "items",       "prefixItems", "minItems",
-    "maxItems",  "uniqueItems", "properties", "required",  "additionalProperties",
-    "dependentSchemas", "allOf", "anyOf",  "oneOf",       "not",        "x-ordem-das-chaves"};
+const std::set<std::string, std::less<>> kPalavras{"$schema",
+                                                   "$id",
+                                                   "title",
+                                                   "description",
+                                                   "$comment",
+                                                   "$defs",
+                                                   "$ref",
+                                                   "type",
+                                                   "const",
+                                                   "enum",
+                                                   "minimum",
+                                                   "maximum",
+                                                   "minLength",
+                                                   "maxLength",
+                                                   "pattern",
+                                                   "items",
+                                                   "prefixItems",
+                                                   "minItems",
+                                                   "maxItems",
+                                                   "uniqueItems",
+                                                   "properties",
+                                                   "required",
+                                                   "additionalProperties",
+                                                   "dependentSchemas",
+                                                   "allOf",
+                                                   "anyOf",
+                                                   "oneOf",
+                                                   "not",
+                                                   "x-ordem-das-chaves"};
 
 const std::set<std::string, std::less<>> kTipos{"null",   "boolean", "integer", "number",
                                                 "string", "array",   "object"};
@@ -85,8 +108,8 @@ std::string rotulo(const JsonOrdenado& alternativa, std::size_t i) {
 }  // namespace
 
 std::string EsquemaJson::Falha::texto() const {
-    return (alternativa.empty() ? "" : "(" + alternativa + ") ") + (caminho.empty() ? "(raiz)" : caminho) + ": " +
-           mensagem;
+    return (alternativa.empty() ? "" : "(" + alternativa + ") ") + (caminho.empty() ? "(raiz)" : caminho) +
+           ": " + mensagem;
 }
 
 EsquemaJson::EsquemaJson(JsonOrdenado raiz) : raiz_(std::move(raiz)) {
@@ -99,7 +122,8 @@ EsquemaJson::EsquemaJson(JsonOrdenado raiz) : raiz_(std::move(raiz)) {
         if (!e->is_object()) recusar(caminho, "um esquema é um objeto ou um booleano");
         for (const auto& [k, v] : e->items()) {
             const std::string aqui = caminho + "/" + k;
-            if (!kPalavras.count(k)) recusar(caminho, "palavra-chave que o validador não conhece \"" + k + "\"");
+            if (!kPalavras.count(k))
+                recusar(caminho, "palavra-chave que o validador não conhece \"" + k + "\"");
             if (k == "$defs" || k == "properties" || k == "dependentSchemas") {
                 if (!v.is_object()) recusar(aqui, "esperava um objeto");
                 for (const auto& [nome, sub] : v.items()) pendentes.emplace_back(&sub, aqui + "/" + nome);
@@ -107,7 +131,8 @@ EsquemaJson::EsquemaJson(JsonOrdenado raiz) : raiz_(std::move(raiz)) {
                 pendentes.emplace_back(&v, aqui);
             } else if (k == "allOf" || k == "anyOf" || k == "oneOf" || k == "prefixItems") {
                 if (!v.is_array() || v.empty()) recusar(aqui, "esperava uma lista não vazia de esquemas");
-                for (std::size_t i = 0; i < v.size(); ++i) pendentes.emplace_back(&v[i], aqui + "/" + std::to_string(i));
+                for (std::size_t i = 0; i < v.size(); ++i)
+                    pendentes.emplace_back(&v[i], aqui + "/" + std::to_string(i));
             } else if (k == "$ref") {
                 if (!v.is_string() || v.get<std::string>().rfind('#', 0) != 0)
                     recusar(aqui, "só referências dentro do documento (\"#/...\")");
@@ -153,7 +178,8 @@ const JsonOrdenado& EsquemaJson::resolver(std::string_view ref) const {
     return raiz_.at(JsonOrdenado::json_pointer(std::string(ref)));
 }
 
-std::optional<std::string> EsquemaJson::conferir(const JsonOrdenado& valor, std::string_view definicao) const {
+std::optional<std::string> EsquemaJson::conferir(const JsonOrdenado& valor,
+                                                 std::string_view definicao) const {
     const auto f = validar(resolver(definicao), valor, "", 0);
     if (!f) return std::nullopt;
     return f->texto();
@@ -161,7 +187,8 @@ std::optional<std::string> EsquemaJson::conferir(const JsonOrdenado& valor, std:
 
 bool EsquemaJson::declara(const JsonOrdenado& esquema, const std::string& chave, int profundidade) const {
     if (!esquema.is_object() || profundidade > kProfundidadeMaxima) return false;
-    if (esquema.contains("$ref") && declara(resolver(esquema["$ref"].get<std::string>()), chave, profundidade + 1))
+    if (esquema.contains("$ref") &&
+        declara(resolver(esquema["$ref"].get<std::string>()), chave, profundidade + 1))
         return true;
     if (esquema.contains("properties") && esquema["properties"].contains(chave)) return true;
     for (const char* k : {"oneOf", "anyOf", "allOf"})
@@ -221,20 +248,24 @@ std::optional<EsquemaJson::Falha> EsquemaJson::validar(const JsonOrdenado& e, co
 }
 
 std::optional<EsquemaJson::Falha> EsquemaJson::validar_lista(const JsonOrdenado& e, const JsonOrdenado& v,
-                                                             const std::string& caminho, int profundidade) const {
+                                                             const std::string& caminho,
+                                                             int profundidade) const {
     std::size_t prefixo = 0;
     if (const auto p = e.find("prefixItems"); p != e.end()) {
         prefixo = p->size();
         for (std::size_t i = 0; i < std::min(prefixo, v.size()); ++i)
-            if (auto f = validar((*p)[i], v[i], caminho + "/" + std::to_string(i), profundidade + 1)) return f;
+            if (auto f = validar((*p)[i], v[i], caminho + "/" + std::to_string(i), profundidade + 1))
+                return f;
     }
     if (const auto it = e.find("items"); it != e.end())
         for (std::size_t i = prefixo; i < v.size(); ++i)
             if (auto f = validar(*it, v[i], caminho + "/" + std::to_string(i), profundidade + 1)) return f;
     if (const auto m = e.find("minItems"); m != e.end() && v.size() < m->get<std::size_t>())
-        return Falha{caminho, "lista com " + std::to_string(v.size()) + " elementos, o mínimo é " + m->dump()};
+        return Falha{caminho,
+                     "lista com " + std::to_string(v.size()) + " elementos, o mínimo é " + m->dump()};
     if (const auto m = e.find("maxItems"); m != e.end() && v.size() > m->get<std::size_t>())
-        return Falha{caminho, "lista com " + std::to_string(v.size()) + " elementos, o máximo é " + m->dump()};
+        return Falha{caminho,
+                     "lista com " + std::to_string(v.size()) + " elementos, o máximo é " + m->dump()};
     if (e.value("uniqueItems", false))
         for (std::size_t i = 0; i < v.size(); ++i)
             for (std::size_t j = i + 1; j < v.size(); ++j)
@@ -284,7 +315,8 @@ std::optional<EsquemaJson::Falha> EsquemaJson::validar_objeto(const JsonOrdenado
     return std::nullopt;
 }
 
-std::optional<EsquemaJson::Falha> EsquemaJson::validar_alternativas(const JsonOrdenado& e, const JsonOrdenado& v,
+std::optional<EsquemaJson::Falha> EsquemaJson::validar_alternativas(const JsonOrdenado& e,
+                                                                    const JsonOrdenado& v,
                                                                     const std::string& caminho,
                                                                     int profundidade) const {
     if (const auto a = e.find("allOf"); a != e.end())

@@ -75,7 +75,8 @@ TEST(ProtocoloEsquema, LinhasQueSeAfastamDoDocumentoSaoRecusadasComOMotivo) {
         {R"({"vivo":1,"extra":0})", "chave que o protocolo não tem \"extra\""},
         {R"({"telaCheia":"sim"})", "/telaCheia"},
         {R"({"aviso":""})", "/aviso: texto com menos de 1"},
-        {trocar(kEstado, R"("site":"twitch","canal":"tarsio_ao_vivo")", R"("canal":"tarsio_ao_vivo","site":"twitch")"),
+        {trocar(kEstado, R"("site":"twitch","canal":"tarsio_ao_vivo")",
+                R"("canal":"tarsio_ao_vivo","site":"twitch")"),
          "a chave \"site\" veio depois de \"canal\""},
         {trocar(kEstado, R"(,"avista":true)", ""), "falta a chave \"avista\""},
         {trocar(kEstado, "[[10,20,110,60]]", "[[10,20,110]]"), "/buracos/0: lista com 3 elementos"},
@@ -107,8 +108,8 @@ TEST(ProtocoloEsquema, LinhasQueSeAfastamDoDocumentoSaoRecusadasComOMotivo) {
     };
     for (const auto& [linha, motivo] : casos) {
         const std::string p = problema(linha);
-        EXPECT_NE(p.find(motivo), std::string::npos) << linha << "\n  motivo esperado: " << motivo
-                                                     << "\n  motivo dado: " << p;
+        EXPECT_NE(p.find(motivo), std::string::npos)
+            << linha << "\n  motivo esperado: " << motivo << "\n  motivo dado: " << p;
     }
     // Os limites que ainda valem.
     EXPECT_EQ(problema(R"({"resgate":")" + std::string(200, 'a') + R"(","canal":"tarsio"})"), "");
@@ -147,7 +148,8 @@ TEST(ProtocoloEsquema, CadaModoSoAceitaAsSuasMensagens) {
 }
 
 TEST(ProtocoloEsquema, ValidadorRecusaPalavraChaveQueNaoConhece) {
-    EXPECT_THROW(EsquemaJson(JsonOrdenado::parse(R"({"type":"string","format":"email"})")), std::invalid_argument);
+    EXPECT_THROW(EsquemaJson(JsonOrdenado::parse(R"({"type":"string","format":"email"})")),
+                 std::invalid_argument);
     EXPECT_THROW(EsquemaJson(JsonOrdenado::parse(R"({"$ref":"#/$defs/nada"})")), std::invalid_argument);
     EXPECT_THROW(EsquemaJson(JsonOrdenado::parse(R"({"properties":{"a":{"tipo":"string"}}})")),
                  std::invalid_argument);
