@@ -40,7 +40,7 @@ std::optional<uia::Elemento> caixa_com_foco(MemoriaDoExecutor& m, const uia::Ele
                                             std::optional<uia::Erro>& recusa) {
     if (m.caixa && m.caixa->janela == alvo.janela && m.caixa->canal == alvo.canal && m.caixa->caixa.focar())
         return m.caixa->caixa;
-    const auto caixa = achar_caixa(m.a, raiz, alvo);
+    auto caixa = achar_caixa(m.a, raiz, alvo);
     if (!caixa) return std::nullopt;
     m.caixa = CaixaLembrada{alvo.janela, alvo.canal, *caixa};
     const auto foco = caixa->focar();

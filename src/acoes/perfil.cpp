@@ -201,11 +201,18 @@ void perfil_botao(MemoriaDoExecutor& m, const std::string& botao, const ComandoD
                 continue;
             }
             const auto invocou = b.invocar();
-            const std::string resultado = !invocou ? "recusou o aperto (" + invocou.erro().texto() + ")"
-                                          : *invocou == uia::Padrao::ausente ? "falhou: sem InvokePattern"
-                                                                             : "apertado";
-            registrar(rotulo + ": \"" + nome + "\" " + resultado + " em " + std::to_string(ms_desde(inicio)) +
-                      " ms");
+            std::string resultado = "apertado";
+            if (!invocou)
+                resultado = "recusou o aperto (" + invocou.erro().texto() + ")";
+            else if (*invocou == uia::Padrao::ausente)
+                resultado = "falhou: sem InvokePattern";
+            std::string linha = rotulo;
+            linha += ": \"";
+            linha += nome;
+            linha += "\" ";
+            linha += resultado;
+            linha += " em " + std::to_string(ms_desde(inicio)) + " ms";
+            registrar(linha);
             return;
         }
     }
