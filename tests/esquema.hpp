@@ -40,7 +40,7 @@ private:
     struct Falha {
         std::string caminho;
         std::string mensagem;
-        std::string alternativa;  // a mensagem do esquema em que a falha foi achada
+        std::string alternativa = {};  // a mensagem do esquema em que a falha foi achada
         std::string texto() const;
     };
     std::optional<Falha> validar(const JsonOrdenado& esquema, const JsonOrdenado& valor,
