@@ -1,6 +1,7 @@
 #include "ajuda.hpp"
 
 #include "apoio/cena_no_processo.hpp"
+#include "conferencia_do_protocolo.hpp"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -87,6 +88,10 @@ Execucao executar(std::vector<std::string> args, const fs::path& pasta,
     }
     e.codigo = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     e.saida = ler_arquivo(saida);
+    // Toda saída que um teste lê passa pelo protocolo: uma mensagem que se
+    // afaste de docs/protocolo.md faz o teste falhar, leia ele a linha ou não.
+    for (const std::string& p : problemas_da_saida(args, e.saida))
+        ADD_FAILURE() << "saída fora do protocolo (docs/protocolo.md), " << p;
     e.erro = ler_arquivo(erro);
     for (const std::string& l : dividir_linhas(ler_arquivo(rastro))) e.rastro.push_back(Json::parse(l));
     fs::remove_all(pasta);
@@ -225,6 +230,13 @@ std::vector<Json> ComAreaSimulada::rastro(const std::string& efeito) const {
 }
 
 void ComAreaSimulada::TearDown() {
+    // O que o programa escreveu na saída dentro do processo também é do
+    // protocolo, de qualquer modo.
+    for (const Json& j : Rastro::global().linhas())
+        if (j.contains("saida"))
+            if (const auto p = conferir_linha_do_protocolo(j["saida"].get<std::string>()))
+                ADD_FAILURE() << "saída fora do protocolo (docs/protocolo.md): " << *p << "\n    "
+                              << j["saida"].get<std::string>();
     console_so_no_rastro(false);
     Rastro::global().guardar_na_memoria(false);
     Rastro::global().esquecer();

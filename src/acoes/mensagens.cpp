@@ -192,34 +192,45 @@ BuscaDeLinha achar_linha_do_site(const uia::Automacao& a, const uia::Elemento& r
     return b;
 }
 
-std::optional<LinhaAchada> achar_linha_do_7tv(const uia::Automacao& a, const uia::Elemento& raiz,
-                                              MemoriaDaPagina& m, const ComandoDeMensagem& c,
-                                              bool registrar_o_que_houve) {
-    std::vector<std::string> nicks;
+BuscaDeLinha buscar_linha_do_7tv(const uia::Automacao& a, const uia::Elemento& raiz, MemoriaDaPagina& m,
+                                 const ComandoDeMensagem& c, bool registrar_o_que_houve) {
+    BuscaDeLinha r;
     const bool havia_guardada = m.lista_do_7tv.has_value();
     if (m.lista_do_7tv) {
-        BuscaNa7tv b = buscar_na_lista_do_7tv(a, *m.lista_do_7tv, c, nicks);
-        if (b.achada) return b.achada;
+        BuscaNa7tv b = buscar_na_lista_do_7tv(a, *m.lista_do_7tv, c, r.nicks);
+        r.olhadas = b.olhadas;
+        if (b.achada) {
+            r.achada = b.achada;
+            return r;
+        }
         m.lista_do_7tv.reset();
-        nicks.clear();
+        r.nicks.clear();
     }
     BuscaNa7tv b;
     if (const auto lista = primeira_com_classe(a, raiz, "seventv-chat-list")) {
         m.lista_do_7tv = lista;
-        b = buscar_na_lista_do_7tv(a, *lista, c, nicks);
+        b = buscar_na_lista_do_7tv(a, *lista, c, r.nicks);
     }
+    r.olhadas = b.olhadas;
+    r.achada = b.achada;
     if (b.achada) {
         if (havia_guardada && registrar_o_que_houve)
             registrar("7tv " + c.nick + ": achada só na lista de agora (a guardada estava velha)");
-        return b.achada;
+        return r;
     }
-    if (!registrar_o_que_houve) return std::nullopt;
+    if (!registrar_o_que_houve) return r;
     std::string mais_novos;
-    for (std::size_t i = 0; i < nicks.size() && i < kNicksNoLog; ++i)
-        mais_novos += (i ? ", " : "") + nicks[i];
+    for (std::size_t i = 0; i < r.nicks.size() && i < kNicksNoLog; ++i)
+        mais_novos += (i ? ", " : "") + r.nicks[i];
     registrar("7tv " + c.nick + ": não achada entre " + std::to_string(b.olhadas) +
               " mensagens; os nicks mais novos: " + mais_novos);
-    return std::nullopt;
+    return r;
+}
+
+std::optional<LinhaAchada> achar_linha_do_7tv(const uia::Automacao& a, const uia::Elemento& raiz,
+                                              MemoriaDaPagina& m, const ComandoDeMensagem& c,
+                                              bool registrar_o_que_houve) {
+    return buscar_linha_do_7tv(a, raiz, m, c, registrar_o_que_houve).achada;
 }
 
 int contar_faixas_de_resposta(const uia::Automacao& a, const uia::Elemento& raiz, const std::string& nick) {

@@ -79,6 +79,9 @@ std::optional<LinhaAchada> achar_linha_do_7tv(const uia::Automacao& a, const uia
                                               MemoriaDaPagina& m, const ComandoDeMensagem& c,
                                               bool registrar_o_que_houve = true);
 
+// O mesmo, com quantas linhas a última lista olhada teve e os nicks vistos nela.
+BuscaDeLinha buscar_linha_do_7tv(const uia::Automacao& a, const uia::Elemento& raiz, MemoriaDaPagina& m,
+                                 const ComandoDeMensagem& c, bool registrar_o_que_houve = true);
 // Quantas faixas "Replying to" da página falam do nick (sem nick, todas):
 // cresce quando uma resposta abre.
 int contar_faixas_de_resposta(const uia::Automacao& a, const uia::Elemento& raiz, const std::string& nick);

@@ -74,10 +74,6 @@ void avisar_movimento() {
     }
 }
 
-namespace {
-
-// A bandeja de resposta aberta acima da caixa de digitar, com o ícone do 7TV
-// dentro; só conta com pelo menos 2 × 2 pixels.
 std::optional<Retangulo> bandeja_aberta(const uia::Automacao& a, const uia::Elemento& raiz) {
     auto pedido = a.pedido({Propriedade::retangulo});
     auto condicao = a.contem(Propriedade::classe, "chat-input-tray__open");
@@ -92,8 +88,6 @@ std::optional<Retangulo> bandeja_aberta(const uia::Automacao& a, const uia::Elem
     if (!r || r->largura() < 2 || r->altura() < 2) return std::nullopt;
     return *r;
 }
-
-}  // namespace
 
 Ponto acima_do_chat(const Retangulo& chat) {
     return {static_cast<std::int32_t>((std::int64_t{chat.esquerda} + chat.direita) / 2),

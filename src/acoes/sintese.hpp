@@ -45,6 +45,10 @@ void fechar_sugestoes(const std::string& codigo);
 // onde o ponteiro está.
 void avisar_movimento();
 
+// A bandeja de resposta aberta acima da caixa de digitar, com o ícone do 7TV
+// dentro; só conta com pelo menos 2 × 2 pixels.
+std::optional<Retangulo> bandeja_aberta(const uia::Automacao& a, const uia::Elemento& raiz);
+
 // 25 pixels acima do meio do chat: fora das linhas, onde nada tem hover.
 Ponto acima_do_chat(const Retangulo& chat);
 

@@ -131,6 +131,9 @@ struct Processo {
     // A posição (de 1) do botão de responder entre os botões do 7TV de uma
     // linha, aprendida quando um deles abriu a resposta; 0 = não aprendida.
     std::atomic<int> botao_aprendido{0};
+    // O diagnóstico dos avisos do navegador: quantos de cada número de aviso
+    // chegaram ao gancho.
+    Protegido<std::map<std::uint32_t, std::uint32_t>> EVENTOS_CONTADOS;
     // O canal do tremor da tela, criado no primeiro "sacudir"; só o leitor mexe.
     std::shared_ptr<CanalDeForcas> TREMOR;
 

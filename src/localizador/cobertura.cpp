@@ -381,3 +381,15 @@ bool cabecalho_livre(const uia::Automacao& a, Hwnd janela, const Retangulo& C, c
     registrar_se_mudou(processo().ULTIMO_ESCONDIDO, linha);
     return false;
 }
+
+Coberturas buscar_tudo_que_cobre(const uia::Automacao& a, Hwnd janela, const std::string& titulo,
+                                 const LeituraChat& l, const Retangulo& chat, const MemoriaDoChat& memoria) {
+    Coberturas c = buscar_coberturas(a, janela, titulo, l.site, memoria);
+    const auto cartao = buscar_cartao_do_7tv(a, janela);
+    c.buracos.insert(c.buracos.end(), cartao.begin(), cartao.end());
+    if (l.site == Site::Twitch && l.chat && l.chat->conteiner && l.conteiner_de_mensagens) {
+        const auto coluna = sobreposicoes_na_coluna(a, *l.chat->conteiner, *l.conteiner_de_mensagens, chat);
+        c.buracos.insert(c.buracos.end(), coluna.begin(), coluna.end());
+    }
+    return c;
+}

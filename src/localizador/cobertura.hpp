@@ -36,6 +36,12 @@ std::vector<Retangulo> buscar_cartao_do_7tv(const uia::Automacao& a, Hwnd janela
 std::vector<Retangulo> sobreposicoes_na_coluna(const uia::Automacao& a, const uia::Elemento& conteiner,
                                                const uia::Elemento& mensagens, const Retangulo& chat);
 
+// Tudo o que cobre o chat de uma leitura, na ordem em que o localizador junta:
+// a busca da página, o cartão do 7TV e, na Twitch, o que fica dentro da coluna.
+Coberturas buscar_tudo_que_cobre(const uia::Automacao& a, Hwnd janela, const std::string& titulo,
+                                 const LeituraChat& leitura, const Retangulo& chat,
+                                 const MemoriaDoChat& memoria);
+
 // Junta os retângulos que chegam a 12 pixels um do outro.
 std::vector<Retangulo> juntar_vizinhos(std::vector<Retangulo> rs);
 

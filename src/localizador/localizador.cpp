@@ -337,14 +337,7 @@ void Localizador::publicar_leitura(const JanelaDeLive& j, const Releitura& r) {
 }
 
 void Localizador::buscar_coberturas_de(Atual& atual, const Retangulo& chat) {
-    Coberturas c = buscar_coberturas(a_, atual.janela, atual.titulo, atual.site, memoria_);
-    const auto cartao = buscar_cartao_do_7tv(a_, atual.janela);
-    c.buracos.insert(c.buracos.end(), cartao.begin(), cartao.end());
-    const LeituraChat& l = atual.leitura;
-    if (atual.site == Site::Twitch && l.chat && l.chat->conteiner && l.conteiner_de_mensagens) {
-        const auto coluna = sobreposicoes_na_coluna(a_, *l.chat->conteiner, *l.conteiner_de_mensagens, chat);
-        c.buracos.insert(c.buracos.end(), coluna.begin(), coluna.end());
-    }
+    Coberturas c = buscar_tudo_que_cobre(a_, atual.janela, atual.titulo, atual.leitura, chat, memoria_);
     atual.buracos.clear();
     for (const Retangulo& b : c.buracos) atual.buracos.push_back(relativo_ao_chat(b, chat));
     atual.coberturas = std::move(c);

@@ -54,8 +54,3 @@ int rodar_pulso() {
     }
     return 0;
 }
-
-int rodar_diagnostico() {
-    registrar("diagnóstico: ainda não disponível nesta versão");
-    return 0;
-}

@@ -16,6 +16,15 @@ Conferências extras, por opção:
                    por outros (o SetParent guarda as coordenadas na mãe nova,
                    a filha anda com a mãe); o último tem de ser o mesmo
   --maes H         as mães que a janela H teve por SetParent
+  --teclado EXE    o teclado que o localizador mandou (SendInput no rastro)
+                   contra o que chegou às janelas do dublê EXE (WM_CHAR,
+                   WM_KEYDOWN no diário) e, pelo servidor, à página (o campo
+                   com o foco); nenhum outro dublê recebe nada
+  --regioes H      as regiões que a janela H teve por SetWindowRgn contra as
+                   que o dublê viu nela com GetWindowRgn (o buraco de
+                   passagem), comparadas como conjuntos de pixels
+  --cursor         os lugares em que o localizador pôs o cursor (SetCursorPos)
+                   contra os que o dublê do app viu com GetCursorPos
   --tela           a Vidrel do protótipo na tela do Xvfb: a borda e o fundo
                    do cartão nas cores da pintura simulada, no lugar do
                    último SetWindowPos dela; o quadro vai para tela.png
@@ -111,12 +120,23 @@ class Prova:
         return r
 
     def mudancas_de_janela(self):
-        """Os instantes em que o dublê do app aplicou uma mudança de janela."""
+        """Os instantes em que o dublê do app aplicou uma mudança de janela e
+        em que uma reação da página aconteceu (o dublê do navegador a anota
+        logo depois de o servidor a aplicar)."""
         acoes = {"mover", "frente", "abrir", "fechar", "minimizar", "restaurar", "mostrar", "esconder", "titulo"}
-        return [l["t"] for l in self.diarios.get("vornel.exe", []) if l.get("evento") in acoes]
+        janelas = [l["t"] for l in self.diarios.get("vornel.exe", []) if l.get("evento") in acoes]
+        # Cada reação vai a todos os dublês: a de um só basta.
+        reacoes = {}
+        for nome, diario in self.diarios.items():
+            if nome != "vornel.exe":
+                for l in diario:
+                    if "reacao" in l and isinstance(l.get("t"), int):
+                        reacoes.setdefault(nome, []).append(l["t"])
+        return sorted(janelas + (next(iter(reacoes.values())) if reacoes else []))
 
     def tirar_passagens(self, sim, wine):
-        """Tira do Wine as linhas de passagem logo depois de uma mudança de janela.
+        """Tira do Wine as linhas de passagem logo depois de uma mudança de
+        janela ou de uma reação da página.
 
         Numa volta o localizador lê a janela (o retângulo, a da frente) e
         depois a página, e publica: quando a cena muda a janela entre essas
@@ -124,9 +144,12 @@ class Prova:
         alvo do navegador velho com "frente" trocado, um chat medido com a
         janela no meio do caminho, "página andou dentro da janela"). No
         Windows é igual; o relógio virtual da simulação nunca cai no meio de
-        uma volta. Só é tirada a linha que a simulação não tem ali, chegada
-        até PASSAGEM_MS depois de uma mudança de janela da cena, uma por
-        mudança; o resto tem de ser igual.
+        uma volta. Uma reação da página (a lista que abre, o cartão) também
+        cai no meio de uma volta: as coberturas veem o elemento novo e a
+        coluna do chat ainda não, ou o contrário. Só é tirada a linha que a
+        simulação não tem ali, chegada até PASSAGEM_MS depois de uma mudança
+        de janela da cena ou de uma reação, uma por mudança; o resto tem de
+        ser igual.
         """
         mudancas = self.mudancas_de_janela()
         usadas = set()
@@ -252,6 +275,80 @@ class Prova:
             self.falhar("a simulação não mudou a mãe da janela %d: a conferência não prova nada" % janela)
         self.comparar("mães da janela %d" % janela, [str(x) for x in sim], [str(x) for x in wine])
 
+    # --------------------------------------------------- teclado, regiões, cursor
+
+    def conferir_teclado(self, exe):
+        """O que o localizador digitou chegou ao dublê e à página.
+
+        A simulação entrega cada SendInput inteiro à página; no Wine cada
+        unidade chega à janela da frente como WM_CHAR (o texto) e cada tecla
+        virtual como WM_KEYDOWN, e o servidor lê o diário e entrega à página
+        da mesma forma. Compara a sequência de pedaços de texto (os caracteres
+        seguidos juntos) e de teclas, e para a página também o destino.
+        """
+        sim, sim_pagina = [], []
+        for l in self.rastro:
+            if l.get("efeito") != "SendInput" or l.get("ok") is False:
+                continue
+            pedacos = ([("texto", l["texto"])] if l.get("texto") else []) + [
+                ("tecla", t) for t in l.get("teclas", [])
+            ]
+            sim += pedacos
+            sim_pagina += [p + (l.get("entregue"), l.get("destino")) for p in pedacos]
+        if not sim:
+            self.falhar("a simulação não digitou nada: a conferência do teclado não prova nada")
+            return
+        chegou = {}
+        for nome, diario in self.diarios.items():
+            r = []
+            for l in diario:
+                if "caractere" in l and not controle(l["texto"]):
+                    r.append(("texto", l["texto"]))
+                elif l.get("msg") == "WM_KEYDOWN" and "tecla" in l and l.get("vk") != VK_PACKET:
+                    r.append(("tecla", l["vk"]))
+            if r:
+                chegou[nome] = r
+        for nome in chegou:
+            if nome != exe:
+                self.falhar("o teclado chegou ao dublê %s: %s" % (nome, juntar_texto(chegou[nome])))
+        wine = juntar_texto(chegou.get(exe, []))
+        self.comparar("teclado no %s" % exe, [str(x) for x in juntar_texto(sim)], [str(x) for x in wine])
+        pagina = []
+        uia = os.path.join(self.wine, "uia.txt")
+        if os.path.exists(uia):
+            for l in open(uia, encoding="utf-8", errors="replace"):
+                if l.startswith("efeito "):
+                    j = json.loads(l[len("efeito ") :])
+                    if j.get("efeito") == "teclado":
+                        pedacos = ([("texto", j["texto"])] if j["texto"] else []) + [("tecla", t) for t in j["teclas"]]
+                        pagina += [p + (j["entregue"], j["destino"]) for p in pedacos]
+        self.comparar(
+            "teclado na página", [str(x) for x in juntar_texto(sim_pagina)], [str(x) for x in juntar_texto(pagina)]
+        )
+
+    def conferir_regioes(self, janela):
+        sim = distintas(
+            [
+                pixels(l["regiao"])
+                for l in self.rastro
+                if l.get("efeito") == "SetWindowRgn" and l.get("janela") == janela and l.get("ok")
+            ]
+        )
+        wine = distintas([pixels(l["retangulos"]) for d in self.diarios.values() for l in d if l.get("regiao") == janela])
+        if not sim:
+            self.falhar("a simulação não deu região à janela %d: a conferência não prova nada" % janela)
+        self.comparar("regiões da janela %d" % janela, [str(r) for r in sim], [str(r) for r in wine])
+
+    def conferir_cursor(self, cena):
+        # O lugar inicial da cena vem primeiro dos dois lados: o dublê do app
+        # anota o cursor antes de o localizador mexer nele.
+        inicio = [tuple(cena.get("cursor", {}).get("pos", [0, 0]))]
+        sim = distintas(inicio + [(l["x"], l["y"]) for l in self.rastro if l.get("efeito") == "SetCursorPos"])
+        wine = distintas([tuple(l["cursor"]) for l in self.diarios.get("vornel.exe", []) if "cursor" in l])
+        if len(sim) < 2:
+            self.falhar("a simulação não moveu o cursor: a conferência não prova nada")
+        self.comparar("cursor", [str(p) for p in sim], [str(p) for p in wine])
+
     # ------------------------------------------------------------------ tela
 
     def conferir_tela(self, display, prazo_s):
@@ -306,6 +403,53 @@ def tipo(linha):
     if isinstance(j, dict) and j:
         return "status" if next(iter(j)) == "site" else next(iter(j))
     return "texto"
+
+
+# O WM_KEYDOWN de uma unidade do SendInput com KEYEVENTF_UNICODE: o que ela
+# leva vem no WM_CHAR.
+VK_PACKET = 0xE7
+
+
+def controle(texto):
+    """Um WM_CHAR de controle (o Esc também vira WM_CHAR 0x1B): é tecla."""
+    return not texto or ord(texto[0]) < 0x20 or ord(texto[0]) == 0x7F
+
+
+def juntar_texto(pedacos):
+    """Os pedaços de texto seguidos (do mesmo destino) viram um só."""
+    r = []
+    for p in pedacos:
+        if r and p[0] == "texto" and r[-1][0] == "texto" and r[-1][2:] == p[2:]:
+            r[-1] = ("texto", r[-1][1] + p[1]) + p[2:]
+        else:
+            r.append(tuple(p))
+    return r
+
+
+def pixels(retangulos):
+    """Uma região como o GDI a guarda: faixas horizontais, cada uma com os
+    trechos de x juntos, e as faixas iguais seguidas juntas. A simulação e o
+    Windows cortam a mesma região em retângulos diferentes; assim elas se
+    comparam pelos pixels. Nenhuma: a janela sem região."""
+    if retangulos is None:
+        return None
+    rs = [r for r in retangulos if r[2] > r[0] and r[3] > r[1]]
+    ys = sorted({y for r in rs for y in (r[1], r[3])})
+    faixas = []
+    for y0, y1 in zip(ys, ys[1:]):
+        trechos = []
+        for x0, x1 in sorted((r[0], r[2]) for r in rs if r[1] <= y0 and r[3] >= y1):
+            if trechos and x0 <= trechos[-1][1]:
+                trechos[-1][1] = max(trechos[-1][1], x1)
+            else:
+                trechos.append([x0, x1])
+        if not trechos:
+            continue
+        if faixas and faixas[-1][1] == y0 and faixas[-1][2] == trechos:
+            faixas[-1][1] = y1
+        else:
+            faixas.append([y0, y1, trechos])
+    return faixas
 
 
 def distintas_com_instantes(seq):
@@ -403,6 +547,9 @@ def main():
     p.add_argument("--movimentos", type=int, action="append", default=[])
     p.add_argument("--lugares", type=int, action="append", default=[])
     p.add_argument("--maes", type=int, action="append", default=[])
+    p.add_argument("--teclado", action="append", default=[])
+    p.add_argument("--regioes", type=int, action="append", default=[])
+    p.add_argument("--cursor", action="store_true")
     p.add_argument("--tela", action="store_true")
     p.add_argument("--display")
     p.add_argument("--prazo", type=float, default=10)
@@ -421,6 +568,13 @@ def main():
         prova.conferir_lugares(j)
     for j in a.maes:
         prova.conferir_maes(j)
+    for exe in a.teclado:
+        prova.conferir_teclado(exe)
+    for j in a.regioes:
+        prova.conferir_regioes(j)
+    if a.cursor:
+        with open(os.path.join(a.sim, "..", "cena.json"), encoding="utf-8") as f:
+            prova.conferir_cursor(json.load(f))
     for n in prova.notas:
         print("nota: " + n, file=sys.stderr)
     for f in prova.falhas:

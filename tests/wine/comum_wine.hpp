@@ -20,11 +20,28 @@ namespace banco {
 inline constexpr const wchar_t* kMarca = L"LocalizadorCena";
 
 // Variáveis de ambiente. A cena e o registro do servidor vêm do roteiro; o
-// instante zero da linha do tempo, do dublê do app, que o escolhe logo antes
-// de iniciar o localizador.
+// instante zero da linha do tempo e a pasta da prova (onde ficam os diários
+// dos dublês), do dublê do app, que os dá logo antes de iniciar o localizador.
 inline constexpr const char* kVariavelCena = "LOCALIZADOR_CENA";
 inline constexpr const char* kVariavelInicio = "LOCALIZADOR_INICIO";
 inline constexpr const char* kVariavelRegistroUia = "LOCALIZADOR_REGISTRO_UIA";
+inline constexpr const char* kVariavelPasta = "LOCALIZADOR_PASTA";
+
+// Do servidor para cada dublê: a reação da página de índice wParam (na lista
+// "reacoes" da cena) acabou de acontecer no modelo do servidor. O dublê a
+// aplica no modelo dele e levanta os avisos que a simulação daria.
+inline constexpr UINT kMensagemDaReacao = WM_APP + 0x3B;
+
+// Um arquivo da pasta da prova ("inicio", o instante zero escolhido pelo
+// dublê do app; os diários).
+inline std::string arquivo_da_pasta(const std::string& pasta, const std::string& nome) {
+    if (pasta.empty()) return nome;
+    const char fim = pasta.back();
+    return fim == '\\' || fim == '/' ? pasta + nome : pasta + "\\" + nome;
+}
+
+// O nome do diário de um dublê na pasta da prova.
+inline std::string nome_do_diario(const std::string& exe) { return exe + ".diario.jsonl"; }
 
 inline Hwnd cena_de(HWND real) {
     if (!real) return 0;

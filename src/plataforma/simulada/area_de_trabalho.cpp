@@ -65,6 +65,7 @@ void AreaDeTrabalho::limpar() {
     reacoes.clear();
     sob_o_ponteiro.clear();
     disparadas.clear();
+    depois_da_reacao = nullptr;
     rastrear_uia = false;
     foco_uia.reset();
     raiz_uia.reset();

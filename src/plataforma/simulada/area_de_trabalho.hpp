@@ -304,6 +304,21 @@ public:
     // regiões e WS_EX_TRANSPARENT) e dispara hover e saída (com "m" tomada).
     void atualizar_hover();
 
+    // O teclado chegou à janela da frente (com "m" tomada): a página só o
+    // recebe quando o elemento com o foco de UI Automation é de uma janela do
+    // mesmo processo. O texto vai para o valor do campo com o foco; cada tecla
+    // virtual dispara as reações "tecla".
+    struct Entrega {
+        bool entregue = false;
+        std::string destino;  // a chave do elemento com o foco
+    };
+    Entrega receber_teclado(const std::string& texto, const std::vector<int>& teclas);
+
+    // Quem mais precisa saber de cada reação, chamado na thread dela logo
+    // depois de as ações serem aplicadas, sem a trava. Vazio na simulação; o
+    // banco no Wine o usa para o dublê do navegador levantar os avisos.
+    std::function<void(const ReacaoSim&)> depois_da_reacao;
+
     // Pede WM_PAINT para a janela própria; a thread dela é acordada quando a
     // trava da área for solta (acordar_pendente).
     void pedir_pintura(JanelaSim& j);

@@ -49,6 +49,23 @@ bool eh_caixa_de_texto(const simulada::ElementoSim& e) {
 
 }  // namespace
 
+namespace simulada {
+
+AreaDeTrabalho::Entrega AreaDeTrabalho::receber_teclado(const std::string& texto,
+                                                        const std::vector<int>& teclas) {
+    // O teclado vai para a janela da frente: a página só recebe quando o
+    // elemento com o foco é de uma janela do processo que está na frente.
+    const ElementoPtr f = foco_uia.lock();
+    const JanelaSim* na_frente = achar(frente);
+    const JanelaSim* dona = f ? achar(f->janela_dona) : nullptr;
+    if (!f || !vivo(f) || !na_frente || !dona || na_frente->processo != dona->processo) return {};
+    if (!texto.empty() && eh_caixa_de_texto(*f)) f->valor = f->valor.value_or("") + texto;
+    for (int t : teclas) disparar(Gatilho::tecla, f, t);
+    return {true, f->chave};
+}
+
+}  // namespace simulada
+
 std::uint32_t enviar_teclas(const std::vector<RegistroDeTecla>& registros) {
     // O texto Unicode que os registros levam e as teclas virtuais apertadas.
     std::u16string unidades;
@@ -61,30 +78,19 @@ std::uint32_t enviar_teclas(const std::vector<RegistroDeTecla>& registros) {
             teclas.push_back(r.vk);
     }
     const std::string texto = utf16_para_utf8(unidades);
-    std::string destino;
-    bool entregue = false;
+    AreaDeTrabalho::Entrega entrega;
     bool falhou = false;
     {
         AreaDeTrabalho& a = AreaDeTrabalho::global();
         std::lock_guard g(a.m);
         falhou = a.deve_falhar("SendInput").has_value();
-        // O teclado vai para a janela da frente: a página só recebe quando o
-        // elemento com o foco é de uma janela do processo que está na frente.
-        const simulada::ElementoPtr foco = a.foco_uia.lock();
-        const simulada::JanelaSim* frente = a.achar(a.frente);
-        const simulada::JanelaSim* dona = foco ? a.achar(foco->janela_dona) : nullptr;
-        if (!falhou && foco && a.vivo(foco) && frente && dona && frente->processo == dona->processo) {
-            entregue = true;
-            destino = foco->chave;
-            if (!texto.empty() && eh_caixa_de_texto(*foco)) foco->valor = foco->valor.value_or("") + texto;
-            for (int t : teclas) a.disparar(simulada::Gatilho::tecla, foco, t);
-        }
+        if (!falhou) entrega = a.receber_teclado(texto, teclas);
     }
     Json linha = {{"efeito", "SendInput"},
                   {"registros", registros.size()},
                   {"texto", texto},
-                  {"entregue", entregue},
-                  {"destino", destino}};
+                  {"entregue", entrega.entregue},
+                  {"destino", entrega.destino}};
     if (!teclas.empty()) linha["teclas"] = teclas;
     if (falhou) linha["ok"] = false;
     simulada::Rastro::global().registrar(std::move(linha));

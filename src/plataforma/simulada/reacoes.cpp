@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <functional>
 #include <mutex>
 #include <utility>
 
@@ -64,13 +65,15 @@ void AreaDeTrabalho::atualizar_hover() {
 void despachar_reacoes() {
     AreaDeTrabalho& a = AreaDeTrabalho::global();
     std::vector<ReacaoSim> prontas;
+    std::function<void(const ReacaoSim&)> depois;
     {
         std::lock_guard g(a.m);
         prontas = std::exchange(a.disparadas, {});
+        depois = a.depois_da_reacao;
     }
     for (ReacaoSim& r : prontas) {
         Rastro::global().registrar({{"reacao", r.onde}, {"chave", r.chave}});
-        plataforma::iniciar_thread([r = std::move(r)] {
+        plataforma::iniciar_thread([r = std::move(r), depois] {
             // Mesmo sem "depois" a reação espera a sua vez: no tempo virtual ela
             // roda quando o programa parar, não no meio do que ele está fazendo.
             plataforma::dormir(std::chrono::milliseconds(r.depois_ms));
@@ -82,6 +85,7 @@ void despachar_reacoes() {
                 e.dados = r.acoes[i];
                 aplicar_evento(e);
             }
+            if (depois) depois(r);
         });
     }
 }

@@ -7,7 +7,10 @@
 // com o instante de chegada). Na linha do tempo, além das próprias
 // janelas, ele faz o que é do mundo e não de uma janela: as linhas da
 // entrada, o fim dela, o arquivo-chave, o cursor e o fim da cena (o
-// localizador é encerrado com o código do evento).
+// localizador é encerrado com o código do evento). Enquanto o localizador
+// roda, uma thread olha o cursor (GetCursorPos) e a região das janelas do app
+// (GetWindowRgn: o buraco de passagem que o localizador abre na Vidrel) e põe
+// cada mudança no diário.
 //
 //   vornel.exe --cena <cena.json> --pasta <pasta> --localizador <exe> -- <opções do localizador>
 //
@@ -16,6 +19,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <set>
 #include <thread>
 
@@ -108,6 +112,72 @@ private:
     std::thread leitor_;
 };
 
+// O cursor e as regiões das janelas deste processo, olhados a cada 5 ms:
+// o localizador segura cada lugar do ponteiro pelo menos 40 ms e o buraco de
+// passagem por centenas, então nenhuma mudança passa entre duas olhadas.
+class Vigia {
+public:
+    explicit Vigia(Diario& diario) : diario_(diario) {}
+    void comecar() {
+        fio_ = std::thread([this] {
+            while (!parar_) {
+                olhar();
+                Sleep(5);
+            }
+        });
+    }
+    ~Vigia() {
+        parar_ = true;
+        if (fio_.joinable()) fio_.join();
+    }
+
+private:
+    void olhar() {
+        POINT p;
+        if (GetCursorPos(&p) && (!cursor_ || p.x != cursor_->x || p.y != cursor_->y)) {
+            cursor_ = p;
+            diario_.escrever({{"cursor", Json::array({p.x, p.y})}});
+        }
+        for (const auto& [cena, real] : janelas_marcadas()) {
+            DWORD processo = 0;
+            GetWindowThreadProcessId(real, &processo);
+            if (processo != GetCurrentProcessId()) continue;
+            const Json r = regiao_de(real);
+            const auto it = regioes_.find(cena);
+            // Sem região no começo é o normal: só as mudanças vão ao diário.
+            if (it == regioes_.end() ? r.is_null() : it->second == r) continue;
+            regioes_[cena] = r;
+            diario_.escrever({{"regiao", cena}, {"retangulos", r}});
+        }
+    }
+
+    // Os retângulos da região da janela (GDI), relativos a ela; nulo sem região.
+    static Json regiao_de(HWND h) {
+        HRGN r = CreateRectRgn(0, 0, 0, 0);
+        const int tipo = GetWindowRgn(h, r);
+        Json rs;
+        if (tipo == SIMPLEREGION || tipo == COMPLEXREGION || tipo == NULLREGION) {
+            rs = Json::array();
+            const DWORD tamanho = GetRegionData(r, 0, nullptr);
+            std::vector<char> dados(tamanho);
+            auto* d = reinterpret_cast<RGNDATA*>(dados.data());
+            if (tamanho >= sizeof(RGNDATAHEADER) && GetRegionData(r, tamanho, d) == tamanho) {
+                const auto* rects = reinterpret_cast<const RECT*>(d->Buffer);
+                for (DWORD i = 0; i < d->rdh.nCount; ++i)
+                    rs.push_back(Json::array({rects[i].left, rects[i].top, rects[i].right, rects[i].bottom}));
+            }
+        }
+        DeleteObject(r);
+        return rs;
+    }
+
+    Diario& diario_;
+    std::thread fio_;
+    std::atomic<bool> parar_{false};
+    std::optional<POINT> cursor_;
+    std::map<Hwnd, Json> regioes_;
+};
+
 class App {
 public:
     App(const Argumentos& args, Diario& diario, Palco& palco)
@@ -134,6 +204,7 @@ private:
     HANDLE entrada_ = nullptr;  // a ponta de escrita do cano da entrada
     Cano saida_, erro_;
     std::int64_t inicio_ = 0;
+    Vigia vigia_{diario_};
 };
 
 bool App::iniciar_dubles() {
@@ -264,6 +335,7 @@ bool App::iniciar_localizador() {
     // localizador) o lê do ambiente; os dublês, do arquivo.
     inicio_ = agora_ms();
     SetEnvironmentVariableW(largo(kVariavelInicio).c_str(), std::to_wstring(inicio_).c_str());
+    SetEnvironmentVariableW(largo(kVariavelPasta).c_str(), largo(pasta_).c_str());
     const std::string inicio = arquivo_da_pasta(pasta_, "inicio");
     {
         const std::string provisorio = inicio + ".novo";
@@ -287,6 +359,7 @@ bool App::iniciar_localizador() {
     }
     CloseHandle(localizador_.hThread);
     diario_.escrever({{"localizador", estreito(linha)}, {"processo", localizador_.dwProcessId}});
+    vigia_.comecar();
     return true;
 }
 
@@ -383,7 +456,7 @@ int main() {
     const Argumentos args = ler_argumentos();
     const std::string exe = minusculas_ascii(nome_do_arquivo(este_executavel()));
     Diario diario;
-    if (!diario.abrir(arquivo_da_pasta(args.valor("pasta"), exe + ".diario.jsonl"), exe)) return 2;
+    if (!diario.abrir(arquivo_da_pasta(args.valor("pasta"), nome_do_diario(exe)), exe)) return 2;
     Palco palco(exe, diario);
     if (!palco.carregar(args.valor("cena"))) return 2;
     App app(args, diario, palco);

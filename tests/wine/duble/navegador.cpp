@@ -19,7 +19,7 @@ int main() {
     const std::string pasta = args.valor("pasta");
 
     Diario diario;
-    if (!diario.abrir(arquivo_da_pasta(pasta, exe + ".diario.jsonl"), exe)) return 2;
+    if (!diario.abrir(arquivo_da_pasta(pasta, nome_do_diario(exe)), exe)) return 2;
     Palco palco(exe, diario);
     if (!palco.carregar(args.valor("cena"))) return 2;
 

@@ -20,6 +20,7 @@ bool Diario::abrir(const std::string& caminho, const std::string& quem) {
 }
 
 void Diario::escrever(Json linha) {
+    std::lock_guard g(m_);
     if (!f_) return;
     Json j = {{"t", inicio_ms_ ? Json(agora_ms() - *inicio_ms_) : Json()}, {"duble", quem_}};
     j.update(linha);
@@ -75,12 +76,6 @@ std::vector<Hwnd> ordem_z_real() {
     std::vector<Hwnd> r;
     EnumWindows(juntar_topo, reinterpret_cast<LPARAM>(&r));
     return r;
-}
-
-std::string arquivo_da_pasta(const std::string& pasta, const std::string& nome) {
-    if (pasta.empty()) return nome;
-    const char fim = pasta.back();
-    return fim == '\\' || fim == '/' ? pasta + nome : pasta + "\\" + nome;
 }
 
 void marcar_pronto(const std::string& pasta, const std::string& exe) {
@@ -180,7 +175,24 @@ bool Palco::carregar(const std::string& caminho) {
     AreaDeTrabalho& a = area();
     std::lock_guard g(a.m);
     a.ganchos.push_back({1, 0, 0xFFFFFFFFu, 0, nada, std::this_thread::get_id()});
+    reacoes_ = std::exchange(a.reacoes, {});
     return true;
+}
+
+void Palco::reagir(std::size_t indice) {
+    if (indice >= reacoes_.size()) {
+        diario_.problema("reação " + std::to_string(indice) + " que a cena não tem");
+        return;
+    }
+    const plataforma::simulada::ReacaoSim& r = reacoes_[indice];
+    diario_.escrever({{"reacao", r.onde}, {"chave", r.chave}});
+    for (std::size_t i = 0; i < r.acoes.size(); ++i) {
+        EventoDaCena e;
+        e.acao = r.acoes[i].at("acao").get<std::string>();
+        e.onde = r.onde + ".acoes[" + std::to_string(i) + "]";
+        e.dados = r.acoes[i];
+        aplicar(e);
+    }
 }
 
 std::string Palco::exe_de(Hwnd cena) {
@@ -514,6 +526,9 @@ LRESULT Palco::procedimento(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
             EndPaint(h, &ps);
             return 0;
         }
+        case kMensagemDaReacao:
+            reagir(static_cast<std::size_t>(wp));
+            return 0;
         case WM_CLOSE:
             // Só a linha do tempo fecha as janelas da cena.
             return 0;

@@ -15,13 +15,21 @@
 //
 // O diário é um arquivo de linhas JSON que o roteiro lê: as janelas criadas
 // (com o handle real), os movimentos de fora, as teclas e os caracteres
-// recebidos (WM_KEYDOWN, WM_CHAR), os avisos dados e os problemas.
+// recebidos (WM_KEYDOWN, WM_CHAR), os avisos dados e os problemas. O
+// servidor de UI Automation também o lê: o teclado que chegou aqui é o que
+// chega à página dele.
+//
+// As reações da página não disparam no modelo do dublê (ele não aperta nada
+// nem tem o ponteiro): quem as vê é o servidor, que avisa cada dublê com
+// banco::kMensagemDaReacao; o dublê aplica as ações dela no modelo e levanta
+// os avisos.
 
 #include <windows.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <string>
@@ -43,10 +51,13 @@ public:
     bool abrir(const std::string& caminho, const std::string& quem);
     // Instante zero da linha do tempo: as linhas passam a levar "t" desde ele.
     void comecar(std::int64_t inicio_ms) { inicio_ms_ = inicio_ms; }
+    // De qualquer thread (o dublê do app vigia o cursor e as regiões numa
+    // thread dele).
     void escrever(Json linha);
     void problema(const std::string& texto);
 
 private:
+    std::mutex m_;
     std::FILE* f_ = nullptr;
     std::string quem_;
     std::optional<std::int64_t> inicio_ms_;
@@ -88,10 +99,12 @@ private:
     void dar_avisos();
     void posicionar(Hwnd cena, const Retangulo& ret);
     std::string exe_de(Hwnd cena);
+    void reagir(std::size_t indice);
 
     std::string executavel_;
     Diario& diario_;
     std::vector<EventoDaCena> eventos_;
+    std::vector<plataforma::simulada::ReacaoSim> reacoes_;  // as da cena, tiradas do modelo
     std::map<Hwnd, HWND> reais_;
     std::set<std::wstring> classes_;
     // Enquanto o palco mexe nas próprias janelas, os WM_WINDOWPOSCHANGED são dele.
@@ -110,10 +123,6 @@ int esperar_despachando(const std::vector<HANDLE>& objetos, std::int64_t ate_ms)
 std::map<Hwnd, HWND> janelas_marcadas();
 // As de topo marcadas, na ordem z (a de cima primeiro).
 std::vector<Hwnd> ordem_z_real();
-
-// O caminho do arquivo de controle da pasta da prova ("inicio", o instante
-// zero escolhido pelo dublê do app).
-std::string arquivo_da_pasta(const std::string& pasta, const std::string& nome);
 
 // "<exe>.pronto" na pasta: as janelas iniciais do dublê estão de pé.
 void marcar_pronto(const std::string& pasta, const std::string& exe);

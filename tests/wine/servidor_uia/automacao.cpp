@@ -155,24 +155,40 @@ HRESULT Automacao::CreatePropertyConditionEx(PROPERTYID propertyId, VARIANT valu
     return de_propriedade(metodo, "CreatePropertyConditionEx", propertyId, value, tipo, newCondition);
 }
 
-HRESULT Automacao::CreateOrCondition(IUIAutomationCondition* condition1, IUIAutomationCondition* condition2,
-                                     IUIAutomationCondition** newCondition) {
-    constexpr const char* metodo = "IUIAutomation::CreateOrCondition";
-    if (!newCondition) return E_POINTER;
-    *newCondition = nullptr;
+namespace {
+
+HRESULT composta(const char* metodo, const char* chamada, CondicaoUia::Tipo tipo,
+                 IUIAutomationCondition* condition1, IUIAutomationCondition* condition2,
+                 IUIAutomationCondition** saida) {
+    if (!saida) return E_POINTER;
+    *saida = nullptr;
     const Condicao* c1 = condicao_de(condition1);
     const Condicao* c2 = condicao_de(condition2);
     if (!c1 || !c2 || !c1->condicao() || !c2->condicao()) {
         usado(metodo);
         return argumento_ruim(metodo, "condição");
     }
-    return local(metodo, "CreateOrCondition", [&](AreaDeTrabalho&) {
+    return local(metodo, chamada, [&](AreaDeTrabalho&) {
         CondicaoUia c;
-        c.tipo = CondicaoUia::Tipo::ou;
+        c.tipo = tipo;
         c.a = c1->condicao();
         c.b = c2->condicao();
-        return entregar(newCondition, new Condicao(std::make_shared<const CondicaoUia>(std::move(c))));
+        return entregar(saida, new Condicao(std::make_shared<const CondicaoUia>(std::move(c))));
     });
+}
+
+}  // namespace
+
+HRESULT Automacao::CreateOrCondition(IUIAutomationCondition* condition1, IUIAutomationCondition* condition2,
+                                     IUIAutomationCondition** newCondition) {
+    return composta("IUIAutomation::CreateOrCondition", "CreateOrCondition", CondicaoUia::Tipo::ou,
+                    condition1, condition2, newCondition);
+}
+
+HRESULT Automacao::CreateAndCondition(IUIAutomationCondition* condition1, IUIAutomationCondition* condition2,
+                                      IUIAutomationCondition** newCondition) {
+    return composta("IUIAutomation::CreateAndCondition", "CreateAndCondition", CondicaoUia::Tipo::e,
+                    condition1, condition2, newCondition);
 }
 
 HRESULT Automacao::CreateCacheRequest(IUIAutomationCacheRequest** cacheRequest) {

@@ -274,16 +274,26 @@ HRESULT Elemento::SetFocus() {
     });
 }
 
+// O aperto e a rolagem mexem na página como na simulação (as reações da
+// cena); a ida ao navegador, contada e sujeita às falhas, foi o
+// GetCurrentPatternAs, como a simulação conta o padrão e a chamada dele.
 HRESULT PadraoInvocar::Invoke() {
-    usado("IUIAutomationInvokePattern::Invoke");
-    anotar_efeito("Invoke", *no_, true);
-    return S_OK;
+    return local("IUIAutomationInvokePattern::Invoke", nullptr, [&](AreaDeTrabalho& a) -> HRESULT {
+        if (!a.vivo(no_)) return kIndisponivel;
+        const bool feito = sim::invocar_uia(a, no_) == plataforma::uia::Padrao::feito;
+        anotar_efeito("Invoke", *no_, feito);
+        return S_OK;
+    });
 }
 
 HRESULT PadraoRolar::ScrollIntoView() {
-    usado("IUIAutomationScrollItemPattern::ScrollIntoView");
-    anotar_efeito("ScrollIntoView", *no_, true);
-    return S_OK;
+    return local("IUIAutomationScrollItemPattern::ScrollIntoView", nullptr,
+                 [&](AreaDeTrabalho& a) -> HRESULT {
+                     if (!a.vivo(no_)) return kIndisponivel;
+                     const bool feito = sim::rolar_uia(a, no_) == plataforma::uia::Padrao::feito;
+                     anotar_efeito("ScrollIntoView", *no_, feito);
+                     return S_OK;
+                 });
 }
 
 // ------------------------------------------------------------------- lista

@@ -1,8 +1,10 @@
 #pragma once
 // O caminho de toda chamada que, no Windows, iria ao processo do navegador:
-// põe os eventos em dia, toma a trava da área, copia as janelas reais para
-// ela, conta a chamada e confere as falhas e lentidões da cena (como o
-// cliente simulado), roda o pedido e dorme a demora fora da trava.
+// põe os eventos em dia, toma a trava da área, copia o mundo real para ela
+// (as janelas, o cursor, as regiões, o teclado que os dublês receberam),
+// conta a chamada e confere as falhas e lentidões da cena (como o cliente
+// simulado), roda o pedido e, já sem a trava, começa as reações da página
+// que a chamada disparou e dorme a demora.
 
 #include <ole2.h>
 #include <windows.h>
@@ -28,6 +30,7 @@ HRESULT ir_na_janela(const char* metodo, const std::string& chamada, const Eleme
     m.em_dia();
     int demora = 0;
     HRESULT hr = S_OK;
+    bool reagir = false;
     {
         AreaDeTrabalho& a = m.area();
         std::lock_guard g(a.m);
@@ -36,7 +39,9 @@ HRESULT ir_na_janela(const char* metodo, const std::string& chamada, const Eleme
             hr = static_cast<HRESULT>(*falha);
         else
             hr = f(a);
+        reagir = !a.disparadas.empty();
     }
+    if (reagir) plataforma::simulada::despachar_reacoes();
     if (demora > 0) Sleep(static_cast<DWORD>(demora));
     return hr;
 }
@@ -48,17 +53,25 @@ HRESULT ir(const char* metodo, const std::string& chamada, const ElementoPtr& e,
 }
 
 // As chamadas que ficam no processo do cliente: sem espelho nem contagem, só
-// as falhas da cena.
+// as falhas da cena. O Invoke do padrão também passa por aqui (a ida dele ao
+// navegador foi o GetCurrentPatternAs), e as reações dele começam na saída.
 template <class F>
 HRESULT local(const char* metodo, const char* chamada, F f) {
     usado(metodo);
     Mundo& m = Mundo::global();
     m.em_dia();
     AreaDeTrabalho& a = m.area();
-    std::lock_guard g(a.m);
-    if (chamada)
-        if (auto falha = plataforma::simulada::falha_local(a, chamada)) return static_cast<HRESULT>(*falha);
-    return f(a);
+    HRESULT hr = S_OK;
+    bool reagir = false;
+    {
+        std::lock_guard g(a.m);
+        if (auto falha = chamada ? plataforma::simulada::falha_local(a, chamada) : std::nullopt)
+            return static_cast<HRESULT>(*falha);
+        hr = f(a);
+        reagir = !a.disparadas.empty();
+    }
+    if (reagir) plataforma::simulada::despachar_reacoes();
+    return hr;
 }
 
 inline constexpr HRESULT kIndisponivel = static_cast<HRESULT>(0x80040201u);    // UIA_E_ELEMENTNOTAVAILABLE

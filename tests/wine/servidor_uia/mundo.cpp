@@ -1,7 +1,10 @@
 #include "servidor_uia/mundo.hpp"
 
 #include <algorithm>
+#include <optional>
 #include <set>
+
+#include <nlohmann/json.hpp>
 
 #include "comum_wine.hpp"
 #include "plataforma/simulada/relogio.hpp"
@@ -10,6 +13,7 @@
 namespace servidor_uia {
 
 using plataforma::simulada::JanelaSim;
+using plataforma::simulada::ReacaoSim;
 
 namespace {
 
@@ -41,6 +45,30 @@ BOOL CALLBACK juntar_topo(HWND h, LPARAM lp) {
     }
     return TRUE;
 }
+
+std::string executavel_de(const std::string& caminho) {
+    std::string nome = caminho.substr(caminho.find_last_of("\\/") + 1);
+    for (char& c : nome)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return nome;
+}
+
+// Os retângulos de uma região GDI (GetRegionData), relativos à janela.
+std::vector<Retangulo> retangulos_da_regiao(HRGN r) {
+    std::vector<Retangulo> rs;
+    const DWORD tamanho = GetRegionData(r, 0, nullptr);
+    if (tamanho < sizeof(RGNDATAHEADER)) return rs;
+    std::vector<char> dados(tamanho);
+    auto* d = reinterpret_cast<RGNDATA*>(dados.data());
+    if (GetRegionData(r, tamanho, d) != tamanho) return rs;
+    const auto* rects = reinterpret_cast<const RECT*>(d->Buffer);
+    for (DWORD i = 0; i < d->rdh.nCount; ++i) rs.push_back(banco::retangulo(rects[i]));
+    return rs;
+}
+
+// O VK_PACKET do WM_KEYDOWN de uma unidade Unicode do SendInput: o que ela
+// leva chega no WM_CHAR que vem junto, não é uma tecla.
+constexpr int kPacote = 0xE7;
 
 // A ordem real das que a área conhece primeiro; as que não estão de pé
 // (ainda não abertas ou já fechadas no mundo real) ficam depois, na ordem em
@@ -84,6 +112,27 @@ bool Mundo::iniciar() {
     } catch (const plataforma::simulada::ErroDeCena& e) {
         anotar("problema cena " + *caminho + ": " + e.what());
         return false;
+    }
+    {
+        AreaDeTrabalho& a = area();
+        std::lock_guard g(a.m);
+        // Os diários de todos os dublês: o teclado chega à janela da frente,
+        // seja de quem for.
+        if (const auto pasta = banco::variavel(banco::kVariavelPasta)) {
+            std::set<std::string> exes;
+            for (const auto& [id, p] : a.processos)
+                if (id != a.processo_do_programa && !p.caminho.empty()) exes.insert(executavel_de(p.caminho));
+            for (const auto& e : eventos_)
+                if (e.acao == "abrir" && e.dados.contains("janela") &&
+                    e.dados["janela"].contains("executavel"))
+                    exes.insert(executavel_de(e.dados["janela"]["executavel"].get<std::string>()));
+            for (const std::string& exe : exes)
+                diarios_[banco::arquivo_da_pasta(*pasta, banco::nome_do_diario(exe))] = 0;
+        } else {
+            anotar("problema sem a variável " + std::string(banco::kVariavelPasta) +
+                   ": o teclado dos dublês não chega à página");
+        }
+        a.depois_da_reacao = [](const ReacaoSim& r) { Mundo::global().avisar_reacao(r); };
     }
     const auto inicio = banco::variavel(banco::kVariavelInicio);
     const auto valor = inicio ? ler_inteiro(*inicio) : std::nullopt;
@@ -163,6 +212,119 @@ void Mundo::espelhar() {
     }
     const Hwnd frente = banco::cena_de(GetAncestor(GetForegroundWindow(), GA_ROOT));
     a.frente = a.achar(frente) ? frente : 0;
+
+    // A região que o localizador dá à Vidrel do app (o buraco de passagem) e
+    // o cursor que ele põe em cima da linha: o que fica sob o ponteiro
+    // depende dos dois, e das janelas acima.
+    for (const auto& [real, c] : achadas.topos) espelhar_regiao(real, c);
+    for (const auto& [real, c] : achadas.filhas) espelhar_regiao(real, c);
+    POINT cursor;
+    if (GetCursorPos(&cursor)) a.cursor = {cursor.x, cursor.y};
+    receber_teclado();
+    a.atualizar_hover();
+}
+
+void Mundo::espelhar_regiao(HWND real, Hwnd h) {
+    AreaDeTrabalho& a = area();
+    JanelaSim* j = a.achar(h);
+    if (!j) return;
+    HRGN r = CreateRectRgn(0, 0, 0, 0);
+    if (!r) return;
+    const int tipo = GetWindowRgn(real, r);
+    // ERROR: a janela não tem região (é inteira); NULLREGION: tem, vazia.
+    const bool tem = tipo == SIMPLEREGION || tipo == COMPLEXREGION || tipo == NULLREGION;
+    std::vector<Retangulo> rs = tem ? retangulos_da_regiao(r) : std::vector<Retangulo>{};
+    DeleteObject(r);
+    const auto atual = j->regiao ? a.regioes.find(j->regiao) : a.regioes.end();
+    if (tem && atual != a.regioes.end() && atual->second == rs) return;
+    if (!tem && !j->regiao) return;
+    if (atual != a.regioes.end()) a.regioes.erase(atual);
+    j->regiao = 0;
+    if (tem) {
+        j->regiao = a.proxima_regiao++;
+        a.regioes[j->regiao] = std::move(rs);
+    }
+}
+
+void Mundo::receber_teclado() {
+    AreaDeTrabalho& a = area();
+    for (auto& [caminho, lido] : diarios_) {
+        HANDLE f = CreateFileW(banco::largo(caminho).c_str(), GENERIC_READ,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                               0, nullptr);
+        if (f == INVALID_HANDLE_VALUE) continue;
+        LARGE_INTEGER tamanho{};
+        std::string novo;
+        if (GetFileSizeEx(f, &tamanho) && static_cast<std::uint64_t>(tamanho.QuadPart) > lido) {
+            LARGE_INTEGER de{};
+            de.QuadPart = static_cast<LONGLONG>(lido);
+            novo.resize(static_cast<std::size_t>(tamanho.QuadPart - de.QuadPart));
+            DWORD n = 0;
+            if (!SetFilePointerEx(f, de, nullptr, FILE_BEGIN) ||
+                !ReadFile(f, novo.data(), static_cast<DWORD>(novo.size()), &n, nullptr))
+                n = 0;
+            novo.resize(n);
+        }
+        CloseHandle(f);
+        // Só as linhas inteiras; o resto fica para a próxima vez.
+        const std::size_t fim = novo.rfind('\n');
+        if (fim == std::string::npos) continue;
+        lido += fim + 1;
+        std::size_t inicio = 0;
+        while (inicio <= fim) {
+            const std::size_t quebra = novo.find('\n', inicio);
+            const nlohmann::json l = nlohmann::json::parse(novo.substr(inicio, quebra - inicio), nullptr,
+                                                           false);
+            inicio = quebra + 1;
+            if (!l.is_object()) continue;
+            std::string texto;
+            std::vector<int> teclas;
+            if (l.contains("caractere") && l.value("texto", std::string()).size() > 0) {
+                texto = l["texto"].get<std::string>();
+                // Os de controle (o Esc também chega como WM_CHAR 0x1B) são
+                // teclas, não texto.
+                const unsigned char c = static_cast<unsigned char>(texto[0]);
+                if (c < 0x20 || c == 0x7F) continue;
+            } else if (l.contains("tecla") && l.value("msg", std::string()) == "WM_KEYDOWN" &&
+                       l.value("vk", 0) != kPacote) {
+                teclas.push_back(l.value("vk", 0));
+            } else {
+                continue;
+            }
+            const AreaDeTrabalho::Entrega e = a.receber_teclado(texto, teclas);
+            nlohmann::ordered_json nota = {{"efeito", "teclado"},
+                                           {"texto", texto},
+                                           {"teclas", teclas},
+                                           {"entregue", e.entregue},
+                                           {"destino", e.destino}};
+            anotar("efeito " + nota.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace));
+        }
+    }
+}
+
+// Na thread da reação, sem a trava: a mudança já está na área, e agora cada
+// dublê (uma janela de cada processo) a aplica no modelo dele.
+void Mundo::avisar_reacao(const ReacaoSim& r) {
+    std::vector<HWND> destinos;
+    std::optional<std::size_t> indice;
+    {
+        AreaDeTrabalho& a = area();
+        std::lock_guard g(a.m);
+        for (std::size_t i = 0; i < a.reacoes.size() && !indice; ++i)
+            if (a.reacoes[i].onde == r.onde) indice = i;
+        std::set<DWORD> processos;
+        for (const auto& [c, real] : reais_) {
+            DWORD p = 0;
+            GetWindowThreadProcessId(real, &p);
+            if (p && p != GetCurrentProcessId() && processos.insert(p).second) destinos.push_back(real);
+        }
+    }
+    if (!indice) {
+        anotar("problema a reação " + r.onde + " não está na cena");
+        return;
+    }
+    for (HWND h : destinos) PostMessageW(h, banco::kMensagemDaReacao, *indice, 0);
+    anotar("reacao " + r.onde + " " + r.chave);
 }
 
 HWND Mundo::real_de(Hwnd cena) const {

@@ -239,6 +239,9 @@ public:
     HRESULT STDMETHODCALLTYPE CreateOrCondition(IUIAutomationCondition* condition1,
                                                 IUIAutomationCondition* condition2,
                                                 IUIAutomationCondition** newCondition) override;
+    HRESULT STDMETHODCALLTYPE CreateAndCondition(IUIAutomationCondition* condition1,
+                                                 IUIAutomationCondition* condition2,
+                                                 IUIAutomationCondition** newCondition) override;
     HRESULT STDMETHODCALLTYPE put_ConnectionTimeout(DWORD timeout) override;
     HRESULT STDMETHODCALLTYPE put_TransactionTimeout(DWORD timeout) override;
 

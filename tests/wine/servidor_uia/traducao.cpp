@@ -27,7 +27,7 @@ HRESULT argumento_ruim(const char* metodo, const std::string& motivo) {
 std::optional<Propriedade> propriedade_de(PROPERTYID id) {
     for (Propriedade p : {Propriedade::retangulo, Propriedade::processo, Propriedade::tipo, Propriedade::nome,
                           Propriedade::id, Propriedade::classe, Propriedade::janela_nativa, Propriedade::fora,
-                          Propriedade::valor, Propriedade::papel})
+                          Propriedade::invocavel, Propriedade::valor, Propriedade::papel})
         if (static_cast<PROPERTYID>(p) == id) return p;
     return std::nullopt;
 }
@@ -63,6 +63,10 @@ HRESULT variante_da_foto(const FotoUia& f, Propriedade p, VARIANT& v) {
         case Propriedade::fora:
             v.vt = VT_BOOL;
             v.boolVal = f.fora ? VARIANT_TRUE : VARIANT_FALSE;
+            return S_OK;
+        case Propriedade::invocavel:
+            v.vt = VT_BOOL;
+            v.boolVal = f.invocavel ? VARIANT_TRUE : VARIANT_FALSE;
             return S_OK;
         case Propriedade::retangulo: {
             SAFEARRAY* sa = SafeArrayCreateVector(VT_R8, 0, 4);

@@ -1,0 +1,72 @@
+#include "diagnostico/diagnostico.hpp"
+
+#include <optional>
+#include <string>
+
+#include "diagnostico/formas.hpp"
+#include "diagnostico/selecao.hpp"
+#include "diagnostico/sondas.hpp"
+#include "estado/alvo.hpp"
+#include "plataforma/sistema.hpp"
+
+namespace {
+
+std::optional<std::string> variavel(const char* nome) { return plataforma::variavel_de_ambiente(nome); }
+
+}  // namespace
+
+int diagnosticar() {
+    PaginaDaSonda p{criar_automacao(), {}, {}};
+    const auto j = achar_janela_de_live();
+    if (!j) {
+        dizer("Nenhuma aba da Twitch ou da Kick à frente num Chrome, Edge, Brave ou Opera.");
+        return 0;
+    }
+    p.j = *j;
+    dizer(std::string(nome_do_site(j->site)) + " em " + j->executavel + ": \"" + j->titulo + "\"");
+
+    if (const auto faixa = variavel("FAIXA")) {
+        if (const auto n = segundos_da_faixa(*faixa)) {
+            sonda_faixa(p, *n);
+            return 0;
+        }
+    }
+    sonda_por_cima(p);
+    if (const auto nome = variavel("CARTAO")) {
+        sonda_cartao(p, *nome);
+        return 0;
+    }
+    if (variavel("VIDEO")) sonda_video(p);
+    if (const auto kick = variavel("KICK")) {
+        sonda_kick(p, *kick);
+        return 0;
+    }
+    if (variavel("COLUNA")) sonda_coluna(p);
+    if (variavel("EVENTOS")) {
+        sonda_eventos(p);
+        return 0;
+    }
+    if (variavel("SO_BURACOS")) return 0;
+    if (const auto mostra = variavel("MOSTRA")) {
+        sonda_mostra(p, *mostra);
+        return 0;
+    }
+    if (const auto nick = variavel("NICK7")) {
+        sonda_nick7(p, *nick);
+        return 0;
+    }
+    if (const auto classe = variavel("CLASSE")) sonda_classe(p, *classe);
+    if (variavel("BANDEJA")) {
+        sonda_bandeja(p);
+        return 0;
+    }
+    if (variavel("SETE"))
+        sonda_sete(p);
+    else if (variavel("VISIVEL"))
+        sonda_visivel(p);
+    else if (variavel("ARROBA"))
+        sonda_arroba(p);
+    else
+        sonda_listagem(p, variavel("TUDO").has_value());
+    return 0;
+}
