@@ -57,7 +57,11 @@ bool eh_modal(const std::vector<Retangulo>& buracos, const Retangulo& chat) {
 }  // namespace
 
 Localizador::Localizador(uia::Automacao automacao)
-    : a_(std::move(automacao)), ultima_busca_(pl::agora() - 1h), ultimo_batimento_(pl::agora() - 1s) {}
+    : a_(std::move(automacao)), ultima_busca_(pl::agora() - 1h), ultimo_batimento_(pl::agora() - 1s) {
+    uia::antes_de_cada_ida([this] { seguir_a_janela(); });
+}
+
+Localizador::~Localizador() { uia::antes_de_cada_ida({}); }
 
 std::chrono::milliseconds Localizador::espera() const {
     const bool botao = BOTAO_APERTADO.load();
@@ -174,38 +178,54 @@ void Localizador::janela_andou(const JanelaDeLive& j) {
     const auto ret = pl::retangulo_da_janela(j.janela);
     const bool mesma = j.janela == janela_ && mesmo_titulo(j.titulo, titulo_);
     janela_parada_ = !(mesma && ret && ret_janela_ && *ret != *ret_janela_);
-    if (mesma && ret && ret_janela_ && so_transladou(*ret_janela_, *ret) && mostrado_) {
-        const std::int64_t dx = std::int64_t{ret->esquerda} - ret_janela_->esquerda;
-        const std::int64_t dy = std::int64_t{ret->topo} - ret_janela_->topo;
-        if (auto publicado = ALVO_PUBLICADO.copiar()) {
-            Alvo a = *publicado;
-            a.chat = deslocar(a.chat, dx, dy);
-            if (a.pagina) a.pagina = deslocar(*a.pagina, dx, dy);
-            if (a.botao) a.botao = deslocar(*a.botao, dx, dy);
-            if (a.origem_cliente)
-                a.origem_cliente = Ponto{somar_saturado(a.origem_cliente->x, dx),
-                                         somar_saturado(a.origem_cliente->y, dy)};
-            // O buraco do cartão é relativo ao chat: anda sozinho.
-            publicar_estado(a);
-        }
-        // A caixa e o botão da última busca andam junto; senão a próxima
-        // releitura publicaria o botão no lugar velho.
-        if (atual_) {
-            Coberturas& c = atual_->coberturas;
-            if (c.caixa) c.caixa = deslocar(*c.caixa, dx, dy);
-            if (c.botao) c.botao = deslocar(*c.botao, dx, dy);
-        }
-        if (boa_) {
-            boa_->r.chat = deslocar(boa_->r.chat, dx, dy);
-            boa_->r.pagina = deslocar(boa_->r.pagina, dx, dy);
-        }
-        if (pagina_anterior_) pagina_anterior_ = deslocar(*pagina_anterior_, dx, dy);
-    }
+    if (mesma && ret && ret_janela_ && so_transladou(*ret_janela_, *ret) && mostrado_)
+        transladar(std::int64_t{ret->esquerda} - ret_janela_->esquerda,
+                   std::int64_t{ret->topo} - ret_janela_->topo);
     // Outra janela ou outra aba: a página de antes não serve de comparação.
     if (!mesma) pagina_anterior_.reset();
     janela_ = j.janela;
     titulo_ = j.titulo;
     ret_janela_ = ret;
+}
+
+// O alvo publicado, a caixa e o botão da última busca, a boa leitura e a
+// página de antes andam juntos com a janela.
+void Localizador::transladar(std::int64_t dx, std::int64_t dy) {
+    if (auto publicado = ALVO_PUBLICADO.copiar()) {
+        Alvo a = *publicado;
+        a.chat = deslocar(a.chat, dx, dy);
+        if (a.pagina) a.pagina = deslocar(*a.pagina, dx, dy);
+        if (a.botao) a.botao = deslocar(*a.botao, dx, dy);
+        if (a.origem_cliente)
+            a.origem_cliente = Ponto{somar_saturado(a.origem_cliente->x, dx),
+                                     somar_saturado(a.origem_cliente->y, dy)};
+        // O buraco do cartão é relativo ao chat: anda sozinho.
+        publicar_estado(a);
+    }
+    // A caixa e o botão da última busca andam junto; senão a próxima
+    // releitura publicaria o botão no lugar velho.
+    if (atual_) {
+        Coberturas& c = atual_->coberturas;
+        if (c.caixa) c.caixa = deslocar(*c.caixa, dx, dy);
+        if (c.botao) c.botao = deslocar(*c.botao, dx, dy);
+    }
+    if (boa_) {
+        boa_->r.chat = deslocar(boa_->r.chat, dx, dy);
+        boa_->r.pagina = deslocar(boa_->r.pagina, dx, dy);
+    }
+    if (pagina_anterior_) pagina_anterior_ = deslocar(*pagina_anterior_, dx, dy);
+}
+
+// Chamada antes de cada ida ao navegador durante uma leitura da página:
+// GetWindowRect não espera o navegador, e um movimento que chegou no meio da
+// leitura é seguido já.
+void Localizador::seguir_a_janela() {
+    if (!lendo_ || !mostrado_ || !janela_ || !ret_janela_) return;
+    const auto ret = pl::retangulo_da_janela(janela_);
+    if (!ret || !so_transladou(*ret_janela_, *ret)) return;
+    transladar(std::int64_t{ret->esquerda} - ret_janela_->esquerda, std::int64_t{ret->topo} - ret_janela_->topo);
+    ret_janela_ = ret;
+    andou_lendo_ = true;
 }
 
 void Localizador::conferir_tela_cheia(Hwnd janela) {
@@ -345,7 +365,14 @@ void Localizador::buscar_coberturas_de(Atual& atual, const Retangulo& chat) {
 
 void Localizador::reler(const JanelaDeLive& j) {
     if (!atual_ || !atual_->leitura.chat) return;
-    const Releitura r = reler_chat(a_, atual_->leitura);
+    Releitura r;
+    {
+        Lendo lendo(*this);
+        r = reler_chat(a_, atual_->leitura);
+    }
+    // A Vidrel já andou com a janela; a leitura é do lugar de antes, e a
+    // próxima volta relê.
+    if (andou_lendo_) return;
     const std::string rotulo = std::string(nome_do_site(atual_->site)) + " em " + rotulo_da_aba(j.titulo);
     if (r.estado == Releitura::Estado::ok) {
         falhas_seguidas_ = 0;
@@ -430,16 +457,27 @@ void Localizador::buscar(const JanelaDeLive& j) {
     if (!(atual_ && atual_->janela == j.janela && atual_->titulo == j.titulo) && reusar_lembrado(j)) return;
 
     const std::string rotulo = std::string(nome_do_site(j.site)) + " em " + rotulo_da_aba(j.titulo);
-    auto lida = localizar_chat(a_, j, memoria_);
     Atual novo;
     novo.janela = j.janela;
     novo.titulo = j.titulo;
     novo.site = j.site;
-    if (lida) novo.leitura = *lida;
     std::optional<Releitura> r;
-    if (lida && lida->chat) {
-        r = reler_chat(a_, novo.leitura);
-        if (r->estado == Releitura::Estado::ok) buscar_coberturas_de(novo, r->chat);
+    auto lida = [&] {
+        Lendo lendo(*this);
+        auto l = localizar_chat(a_, j, memoria_);
+        if (l) novo.leitura = *l;
+        if (l && l->chat) {
+            r = reler_chat(a_, novo.leitura);
+            if (r->estado == Releitura::Estado::ok) buscar_coberturas_de(novo, r->chat);
+        }
+        return l;
+    }();
+    // A janela andou durante a busca e a Vidrel foi junto: o que foi lido
+    // (o chat, a caixa, o botão) é do lugar de antes; a próxima volta busca
+    // de novo.
+    if (andou_lendo_) {
+        forcar_busca_ = true;
+        return;
     }
     // A janela fechou, minimizou ou sumiu durante a leitura: o que foi lido
     // não vale para nada que esteja na tela; a próxima volta vê o que houve.

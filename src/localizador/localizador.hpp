@@ -27,6 +27,9 @@
 class Localizador {
 public:
     explicit Localizador(uia::Automacao automacao);
+    ~Localizador();
+    Localizador(const Localizador&) = delete;
+    Localizador& operator=(const Localizador&) = delete;
 
     // Quanto esperar antes da próxima volta.
     std::chrono::milliseconds espera() const;
@@ -60,6 +63,24 @@ private:
     void bater_e_conferir();
     void sem_navegador();
     void janela_andou(const JanelaDeLive& j);
+    void transladar(std::int64_t dx, std::int64_t dy);
+    void seguir_a_janela();
+    // Enquanto a página é lida, cada ida ao navegador começa seguindo a
+    // janela que só andou: a Vidrel não espera a leitura acabar. O que essa
+    // leitura trouxe é de antes do movimento e não é publicado.
+    class Lendo {
+    public:
+        explicit Lendo(Localizador& l) : l_(l) {
+            l_.lendo_ = true;
+            l_.andou_lendo_ = false;
+        }
+        ~Lendo() { l_.lendo_ = false; }
+        Lendo(const Lendo&) = delete;
+        Lendo& operator=(const Lendo&) = delete;
+
+    private:
+        Localizador& l_;
+    };
     void conferir_tela_cheia(Hwnd janela);
     bool busca_devida(const JanelaDeLive& j);
     void reler(const JanelaDeLive& j);
@@ -92,6 +113,8 @@ private:
     std::string titulo_;
     std::optional<Retangulo> ret_janela_;
     bool janela_parada_ = true;  // não andou desde a volta anterior
+    bool lendo_ = false;
+    bool andou_lendo_ = false;
 
     std::optional<Atual> atual_;
     bool mostrado_ = false;  // há um alvo publicado deste localizador

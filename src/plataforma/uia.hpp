@@ -15,6 +15,7 @@
 // elementos (CompareElements), que o próprio UI Automation permite.
 
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <memory>
 #include <optional>
@@ -211,5 +212,23 @@ public:
 
     Resultado<bool> mesmo_elemento(const Elemento& a, const Elemento& b) const;  // CompareElements
 };
+
+// Uma função desta thread chamada no começo de cada ida ao navegador (as
+// buscas, os passos dos caminhantes, as leituras vivas, os padrões; não as
+// leituras do cache, que não saem do processo). Uma ida pode esperar a thread
+// ocupada da página por muito tempo, e quem lê a página ainda quer seguir, a
+// cada ida, o que não depende dela: a janela que andou. Uma por thread; vazia
+// para nenhuma. Não é chamada de novo de dentro dela mesma.
+namespace detalhe {
+inline thread_local std::function<void()> ANTES_DA_IDA;
+inline thread_local bool DENTRO_DO_AVISO = false;
+}  // namespace detalhe
+inline void antes_de_cada_ida(std::function<void()> f) { detalhe::ANTES_DA_IDA = std::move(f); }
+inline void avisar_ida() {
+    if (!detalhe::ANTES_DA_IDA || detalhe::DENTRO_DO_AVISO) return;
+    detalhe::DENTRO_DO_AVISO = true;
+    detalhe::ANTES_DA_IDA();
+    detalhe::DENTRO_DO_AVISO = false;
+}
 
 }  // namespace plataforma::uia

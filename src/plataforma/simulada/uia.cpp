@@ -95,6 +95,7 @@ thread_local std::int64_t TEMPO_DA_TRANSACAO_MS = 0;
 // do perfil de custo) é dormida fora da trava, no relógio de quem chamou.
 template <class T, class F>
 Resultado<T> chamar(const std::string& chamada, const ElementoPtr& e, F f, Hwnd janela = 0) {
+    avisar_ida();
     int demora = 0;
     std::optional<Resultado<T>> r;
     bool reagir = false;

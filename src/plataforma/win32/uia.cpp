@@ -216,6 +216,7 @@ Resultado<bool> ler_booleano(const Elemento& el, Metodo metodo) {
 // GetCurrentPatternAs e a chamada do padrão; sem o padrão (nulo) é "ausente".
 template <class Interface, class Metodo>
 Resultado<Padrao> usar_padrao(const Elemento& el, PATTERNID padrao, const IID& iid, Metodo metodo) {
+    avisar_ida();
     IUIAutomationElement* e = interface_de(el);
     if (!e) return nulo();
     // Recebido por um void* de verdade, para não converter Interface** em void**.
@@ -231,6 +232,7 @@ Resultado<Padrao> usar_padrao(const Elemento& el, PATTERNID padrao, const IID& i
 
 template <class Metodo>
 Resultado<std::optional<Elemento>> navegar(const Caminhante& c, const Elemento& el, Metodo metodo) {
+    avisar_ida();
     IUIAutomationTreeWalker* w = interface_de(c);
     IUIAutomationElement* e = interface_de(el);
     if (!w || !e) return nulo();
@@ -242,6 +244,7 @@ Resultado<std::optional<Elemento>> navegar(const Caminhante& c, const Elemento& 
 template <class Metodo>
 Resultado<std::optional<Elemento>> navegar(const Caminhante& c, const Elemento& el, const PedidoDeCache& p,
                                            Metodo metodo) {
+    avisar_ida();
     IUIAutomationTreeWalker* w = interface_de(c);
     IUIAutomationElement* e = interface_de(el);
     IUIAutomationCacheRequest* pedido = interface_de(p);
@@ -293,6 +296,7 @@ Resultado<Condicao> condicao_de_texto(const Automacao& automacao, Propriedade p,
 
 Resultado<std::vector<Elemento>> Elemento::achar_todos(Escopo escopo, const Condicao& c,
                                                        const PedidoDeCache& p) const {
+    avisar_ida();
     IUIAutomationElement* e = interface_de(*this);
     IUIAutomationCondition* condicao = interface_de(c);
     IUIAutomationCacheRequest* pedido = interface_de(p);
@@ -317,6 +321,7 @@ Resultado<std::vector<Elemento>> Elemento::achar_todos(Escopo escopo, const Cond
 }
 
 Resultado<std::optional<Elemento>> Elemento::achar_primeiro(Escopo escopo, const Condicao& c) const {
+    avisar_ida();
     IUIAutomationElement* e = interface_de(*this);
     IUIAutomationCondition* condicao = interface_de(c);
     if (!e || !condicao) return nulo();
@@ -326,6 +331,7 @@ Resultado<std::optional<Elemento>> Elemento::achar_primeiro(Escopo escopo, const
 }
 
 Resultado<Elemento> Elemento::atualizar_cache(const PedidoDeCache& p) const {
+    avisar_ida();
     IUIAutomationElement* e = interface_de(*this);
     IUIAutomationCacheRequest* pedido = interface_de(p);
     if (!e || !pedido) return nulo();
@@ -393,36 +399,44 @@ Resultado<std::optional<std::string>> Elemento::valor_em_cache() const {
 }
 
 Resultado<Retangulo> Elemento::retangulo_atual() const {
+    avisar_ida();
     return ler_retangulo(*this, &IUIAutomationElement::get_CurrentBoundingRectangle);
 }
 
 Resultado<std::string> Elemento::classe_atual() const {
+    avisar_ida();
     return ler_texto(*this, &IUIAutomationElement::get_CurrentClassName);
 }
 
 Resultado<std::string> Elemento::nome_atual() const {
+    avisar_ida();
     return ler_texto(*this, &IUIAutomationElement::get_CurrentName);
 }
 
 Resultado<std::string> Elemento::papel_atual() const {
+    avisar_ida();
     return ler_texto(*this, &IUIAutomationElement::get_CurrentAriaRole);
 }
 
 Resultado<std::string> Elemento::id_atual() const {
+    avisar_ida();
     return ler_texto(*this, &IUIAutomationElement::get_CurrentAutomationId);
 }
 
 Resultado<std::int32_t> Elemento::tipo_atual() const {
+    avisar_ida();
     auto r = ler<CONTROLTYPEID>(*this, &IUIAutomationElement::get_CurrentControlType);
     if (!r) return r.erro();
     return static_cast<std::int32_t>(*r);
 }
 
 Resultado<bool> Elemento::fora_atual() const {
+    avisar_ida();
     return ler_booleano(*this, &IUIAutomationElement::get_CurrentIsOffscreen);
 }
 
 Resultado<std::uint32_t> Elemento::processo_atual() const {
+    avisar_ida();
     auto r = ler<int>(*this, &IUIAutomationElement::get_CurrentProcessId);
     if (!r) return r.erro();
     return static_cast<std::uint32_t>(*r);
@@ -439,6 +453,7 @@ Resultado<Padrao> Elemento::rolar_para_a_vista() const {
 }
 
 Feito Elemento::focar() const {
+    avisar_ida();
     IUIAutomationElement* e = interface_de(*this);
     if (!e) return nulo();
     const HRESULT hr = e->SetFocus();
@@ -518,6 +533,7 @@ Resultado<Automacao> Automacao::criar() {
 }
 
 Resultado<Elemento> Automacao::elemento_da_janela(Hwnd janela) const {
+    avisar_ida();
     IUIAutomation* a = interface_de(*this);
     if (!a) return nulo();
     ComPtr<IUIAutomationElement> e;
@@ -526,6 +542,7 @@ Resultado<Elemento> Automacao::elemento_da_janela(Hwnd janela) const {
 }
 
 Resultado<Elemento> Automacao::elemento_no_ponto(Ponto p) const {
+    avisar_ida();
     IUIAutomation* a = interface_de(*this);
     if (!a) return nulo();
     const POINT ponto{static_cast<LONG>(p.x), static_cast<LONG>(p.y)};
@@ -535,6 +552,7 @@ Resultado<Elemento> Automacao::elemento_no_ponto(Ponto p) const {
 }
 
 Resultado<Elemento> Automacao::elemento_com_foco() const {
+    avisar_ida();
     IUIAutomation* a = interface_de(*this);
     if (!a) return nulo();
     ComPtr<IUIAutomationElement> e;
@@ -629,6 +647,7 @@ Resultado<Caminhante> Automacao::caminhante_controle() const {
 }
 
 Resultado<bool> Automacao::mesmo_elemento(const Elemento& a, const Elemento& b) const {
+    avisar_ida();
     IUIAutomation* cliente = interface_de(*this);
     IUIAutomationElement* ea = interface_de(a);
     IUIAutomationElement* eb = interface_de(b);
