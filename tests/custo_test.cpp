@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -304,4 +305,52 @@ TEST(CustoNoPrograma, ParadaDeCincoSegundosDoNavegador) {
     EXPECT_NE(es.front().second.find("\"site\":\"twitch\""), std::string::npos) << es.front().second;
     EXPECT_GE(es.front().first, 5000);
     EXPECT_LT(es.front().first, 5000 + 200);
+}
+
+TEST(CustoNoPrograma, JanelaQueAndaDuranteABuscaESeguidaNaIdaSeguinte) {
+    // O navegador anda 10 px a cada 25 ms enquanto a busca periódica (a de
+    // 5 s: umas 50 idas de 3 ms a um navegador ocupado, 150 ms) lê a página:
+    // cada passo tem de aparecer no botão da linha de estado logo na ida
+    // seguinte, e nunca a posição lida antes do movimento.
+    std::string eventos;
+    constexpr int kPassos = 24;
+    for (int i = 0; i < kPassos; ++i)
+        eventos += R"({"em": )" + std::to_string(5000 + 25 * i) +
+                   R"(, "acao": "mover", "janela": 2001, "deslocar": [10, 0]}, )";
+    const auto e = rodar_linha_do_tempo("twitch_chrome.json", eventos + R"({"em": 6500, "acao": "fim"})",
+                                        {"--janela", "100"},
+                                        R"(, "custo": {"perfil": "chromium", "partida_ms": 0,
+                                               "picos_em_10mil": 0, "paradas_em_10mil": 0,
+                                               "base_us": 3000, "variacao_us": 500})");
+    ASSERT_EQ(e.codigo, 0) << e.erro;
+    const auto es = estados(e);
+    const auto botao_x = [](const std::string& l) -> std::optional<int> {
+        const auto p = l.find("\"botao\":[");
+        if (p == std::string::npos) return std::nullopt;
+        return std::stoi(l.substr(p + 9));
+    };
+    std::optional<int> x0;
+    for (const auto& [t, l] : es)
+        if (t < 5000) x0 = botao_x(l);
+    ASSERT_TRUE(x0) << e.saida;
+    int maior_atraso = 0;
+    for (int i = 0; i < kPassos; ++i) {
+        const int t = 5000 + 25 * i, x = *x0 + 10 * (i + 1);
+        const auto it = std::find_if(es.begin(), es.end(), [&](const auto& par) {
+            return par.first >= t && botao_x(par.second) == x;
+        });
+        ASSERT_NE(it, es.end()) << "passo " << i << " nunca publicado\n" << e.saida;
+        maior_atraso = std::max(maior_atraso, static_cast<int>(it->first - t));
+    }
+    // Uma ida custa no máximo 3,5 ms mais o que ela devolve: menos que um quadro.
+    EXPECT_LE(maior_atraso, 16);
+    // Nenhuma linha volta o botão para trás (uma leitura de antes do movimento).
+    std::optional<int> anterior;
+    for (const auto& [t, l] : es) {
+        const auto x = botao_x(l);
+        if (t >= 5000 && x && anterior) {
+            EXPECT_GE(*x, *anterior) << l;
+        }
+        if (x) anterior = x;
+    }
 }

@@ -220,7 +220,10 @@ void Localizador::transladar(std::int64_t dx, std::int64_t dy) {
 // GetWindowRect não espera o navegador, e um movimento que chegou no meio da
 // leitura é seguido já.
 void Localizador::seguir_a_janela() {
-    if (!lendo_ || !mostrado_ || !janela_ || !ret_janela_) return;
+    if (!lendo_) return;
+    // O batimento também não espera a leitura: só falta durante uma ida parada.
+    bater_e_conferir();
+    if (!mostrado_ || !janela_ || !ret_janela_) return;
     const auto ret = pl::retangulo_da_janela(janela_);
     if (!ret || !so_transladou(*ret_janela_, *ret)) return;
     transladar(std::int64_t{ret->esquerda} - ret_janela_->esquerda, std::int64_t{ret->topo} - ret_janela_->topo);
