@@ -119,7 +119,7 @@ void acompanhar_cartao(const uia::Automacao& a, const Retangulo& chat, Hwnd jane
     }
     const bool dois_segundos = desde(aperto->quando) >= std::chrono::seconds(2);
     std::optional<MedidaDoCartao> medida;
-    if (auto raiz = a.elemento_da_janela(janela_da_pagina(janela)))
+    if (auto raiz = raiz_da_pagina(a, janela))
         if (const auto sala = achar_chat_room(a, *raiz))
             medida = medir_cartao(a, *sala, aperto->nome, chat, !dois_segundos);
     if (medida) {
@@ -151,7 +151,7 @@ void ArrastoDoCartao::passo(const uia::Automacao& a, Hwnd janela) {
         std::optional<Camada> camada;
         if (camada_) {
             if (const auto r = camada_->retangulo_atual()) camada = Camada{*camada_, *r};
-        } else if (auto raiz = a.elemento_da_janela(janela_da_pagina(janela))) {
+        } else if (auto raiz = raiz_da_pagina(a, janela)) {
             if (const auto sala = achar_chat_room(a, *raiz)) {
                 auto controle = a.caminhante_controle();
                 if (controle)

@@ -157,7 +157,7 @@ Coberturas buscar_coberturas(const uia::Automacao& a, Hwnd janela, const std::st
     if (lembrada) {
         achados = lembrada->achar_todos(uia::Escopo::subarvore, *condicao, *pedido);
     } else {
-        auto raiz = a.elemento_da_janela(janela_da_pagina(janela));
+        auto raiz = raiz_da_pagina(a, janela);
         if (!raiz) return c;
         achados = buscar_fora_da_vidrel(a, *raiz, *condicao, *pedido);
     }
@@ -203,7 +203,7 @@ Coberturas buscar_coberturas(const uia::Automacao& a, Hwnd janela, const std::st
 
 std::vector<Retangulo> buscar_cartao_do_7tv(const uia::Automacao& a, Hwnd janela) {
     std::vector<Retangulo> r;
-    auto raiz = a.elemento_da_janela(janela_da_pagina(janela));
+    auto raiz = raiz_da_pagina(a, janela);
     auto pedido = a.pedido({Propriedade::retangulo});
     auto condicao = a.contem(Propriedade::classe, "seventv-user-card-float");
     if (!raiz || !pedido || !condicao) return r;

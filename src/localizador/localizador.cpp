@@ -467,6 +467,7 @@ void Localizador::buscar(const JanelaDeLive& j) {
     std::optional<Releitura> r;
     auto lida = [&] {
         Lendo lendo(*this);
+        BuscaDeUmaVez uma_vez;
         auto l = localizar_chat(a_, j, memoria_);
         if (l) novo.leitura = *l;
         if (l && l->chat) {

@@ -94,15 +94,51 @@ Hwnd janela_da_pagina(Hwnd janela) {
     return melhor ? melhor : janela;
 }
 
-uia::Resultado<std::vector<uia::Elemento>> buscar_fora_da_vidrel(const uia::Automacao& a,
-                                                                 const uia::Elemento& raiz,
-                                                                 const uia::Condicao& condicao,
-                                                                 const uia::PedidoDeCache& pedido) {
+namespace {
+
+struct RaizLembrada {
+    Hwnd pagina = 0;
+    uia::Elemento raiz;
+    std::optional<std::vector<uia::Elemento>> filhos;  // com a janela nativa em cache
+};
+// Vazia fora de uma busca: nenhum elemento sobra para depois da busca (nem
+// para o fim da thread, quando o cliente de UI Automation já se foi).
+thread_local int BUSCAS_ABERTAS = 0;
+thread_local std::optional<RaizLembrada> RAIZ_DA_BUSCA;
+
+uia::Resultado<std::vector<uia::Elemento>> filhos_da_raiz(const uia::Automacao& a, const uia::Elemento& raiz) {
+    RaizLembrada* lembrada = RAIZ_DA_BUSCA && RAIZ_DA_BUSCA->raiz.impl == raiz.impl ? &*RAIZ_DA_BUSCA : nullptr;
+    if (lembrada && lembrada->filhos) return *lembrada->filhos;
     auto so_janela = a.pedido({Propriedade::janela_nativa});
     if (!so_janela) return so_janela.erro();
     auto tudo = a.verdadeira();
     if (!tudo) return tudo.erro();
     auto filhos = raiz.achar_todos(uia::Escopo::filhos, *tudo, *so_janela);
+    if (filhos && lembrada) lembrada->filhos = *filhos;
+    return filhos;
+}
+
+}  // namespace
+
+BuscaDeUmaVez::BuscaDeUmaVez() { ++BUSCAS_ABERTAS; }
+
+BuscaDeUmaVez::~BuscaDeUmaVez() {
+    if (--BUSCAS_ABERTAS == 0) RAIZ_DA_BUSCA.reset();
+}
+
+uia::Resultado<uia::Elemento> raiz_da_pagina(const uia::Automacao& a, Hwnd janela) {
+    const Hwnd pagina = janela_da_pagina(janela);
+    if (RAIZ_DA_BUSCA && RAIZ_DA_BUSCA->pagina == pagina) return RAIZ_DA_BUSCA->raiz;
+    auto raiz = a.elemento_da_janela(pagina);
+    if (raiz && BUSCAS_ABERTAS > 0) RAIZ_DA_BUSCA = RaizLembrada{pagina, *raiz, std::nullopt};
+    return raiz;
+}
+
+uia::Resultado<std::vector<uia::Elemento>> buscar_fora_da_vidrel(const uia::Automacao& a,
+                                                                 const uia::Elemento& raiz,
+                                                                 const uia::Condicao& condicao,
+                                                                 const uia::PedidoDeCache& pedido) {
+    auto filhos = filhos_da_raiz(a, raiz);
     if (!filhos) return filhos.erro();
     const Hwnd vidrel = JANELA.load();
     std::vector<uia::Elemento> achados;
@@ -163,7 +199,7 @@ ElementoLido ler_elemento(uia::Elemento e) {
 }
 
 uia::Resultado<LeituraDaPagina> ler_pagina(const uia::Automacao& a, Hwnd janela, ModoLeitura modo) {
-    auto raiz = a.elemento_da_janela(janela_da_pagina(janela));
+    auto raiz = raiz_da_pagina(a, janela);
     if (!raiz) return raiz.erro();
     auto pedido = a.pedido({Propriedade::papel, Propriedade::id, Propriedade::classe, Propriedade::nome,
                             Propriedade::retangulo, Propriedade::tipo, Propriedade::valor});

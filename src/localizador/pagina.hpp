@@ -52,6 +52,22 @@ Hwnd janela_da_pagina(Hwnd janela);
 
 uia::Resultado<LeituraDaPagina> ler_pagina(const uia::Automacao& a, Hwnd janela, ModoLeitura modo);
 
+// A raiz da árvore da página da janela (ElementFromHandle de janela_da_pagina).
+// Dentro de uma BuscaDeUmaVez, a raiz e os filhos dela são pedidos ao
+// navegador uma vez só, e não uma vez por quem procura algo na página.
+uia::Resultado<uia::Elemento> raiz_da_pagina(const uia::Automacao& a, Hwnd janela);
+
+// Enquanto vive, as leituras desta thread partilham a raiz da página e os
+// filhos dela (uma busca inteira do localizador: o chat, as coberturas, a
+// coluna). Uma página que mudou no meio dá erro na ida, como sem ela.
+class BuscaDeUmaVez {
+public:
+    BuscaDeUmaVez();
+    ~BuscaDeUmaVez();
+    BuscaDeUmaVez(const BuscaDeUmaVez&) = delete;
+    BuscaDeUmaVez& operator=(const BuscaDeUmaVez&) = delete;
+};
+
 // Busca a condição em cada filho direto da raiz, menos o da janela da Vidrel,
 // juntando os achados na ordem. Uma busca por filho, nunca dentro da Vidrel.
 uia::Resultado<std::vector<uia::Elemento>> buscar_fora_da_vidrel(const uia::Automacao& a,
