@@ -104,8 +104,8 @@ TEST(Gravador, CadaCenaDeExemploGravadaReproduzAsMesmasLinhasNoModoHospedado) {
         // Uma cena sem a janela do app (a dos navegadores) não tem o que
         // reproduzir no modo hospedado: ela é comparada no modo dela.
         const bool com_app = ler(fs::path(CENAS_DIR) / arquivo).find("\"hwnd\": 100,") != std::string::npos;
-        const std::vector<std::string> modo =
-            com_app ? std::vector<std::string>{"--janela", "100"} : std::vector<std::string>{"--navegadores"};
+        const std::vector<std::string> modo = com_app ? std::vector<std::string>{"--janela", "100"}
+                                                      : std::vector<std::string>{"--navegadores"};
         const Execucao original = rodar_programa(cortada(arquivo, g.instante, fim), modo);
         const Execucao gravada = rodar_programa(g.cena, modo);
         EXPECT_EQ(gravada.codigo, original.codigo) << gravada.erro;

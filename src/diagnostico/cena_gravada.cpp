@@ -121,7 +121,8 @@ std::string texto_da_cena(const CenaGravada& c) {
         lista(s, "janelas", c.janelas, 1, escrever_janela);
     }
     s += ",\n  \"frente\": " + numero(c.frente);
-    if (c.cursor) s += ",\n  \"cursor\": {\"pos\": [" + numero(c.cursor->x) + ", " + numero(c.cursor->y) + "]}";
+    if (c.cursor)
+        s += ",\n  \"cursor\": {\"pos\": [" + numero(c.cursor->x) + ", " + numero(c.cursor->y) + "]}";
     s += ",\n  \"linha_do_tempo\": [{\"em\": " + numero(c.fim_ms) + ", \"acao\": \"fim\"}]\n}\n";
     return s;
 }

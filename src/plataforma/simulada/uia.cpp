@@ -212,7 +212,8 @@ Resultado<PedidoDeCache> Automacao::pedido(std::initializer_list<Propriedade> pr
     return p;
 }
 
-Resultado<PedidoDeCache> Automacao::pedido_da_subarvore(std::initializer_list<Propriedade> propriedades) const {
+Resultado<PedidoDeCache> Automacao::pedido_da_subarvore(
+    std::initializer_list<Propriedade> propriedades) const {
     auto p = pedido(propriedades, true);
     if (p) p->impl->p.subarvore = true;
     return p;
@@ -368,7 +369,8 @@ Resultado<std::vector<Elemento>> Elemento::filhos_em_cache() const {
     if (!impl->foto || !impl->foto->com_filhos) return erro(ARGUMENTO_INVALIDO);
     std::vector<Elemento> r;
     r.reserve(impl->foto->filhos.size());
-    for (const simulada::FilhoEmFoto& f : impl->foto->filhos) r.push_back(embrulhar(f.no, impl->dono, f.foto));
+    for (const simulada::FilhoEmFoto& f : impl->foto->filhos)
+        r.push_back(embrulhar(f.no, impl->dono, f.foto));
     return r;
 }
 

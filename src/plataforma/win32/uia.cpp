@@ -601,7 +601,8 @@ Resultado<PedidoDeCache> Automacao::pedido(std::initializer_list<Propriedade> pr
     return PedidoDeCache{std::make_shared<PedidoImpl>(std::move(p))};
 }
 
-Resultado<PedidoDeCache> Automacao::pedido_da_subarvore(std::initializer_list<Propriedade> propriedades) const {
+Resultado<PedidoDeCache> Automacao::pedido_da_subarvore(
+    std::initializer_list<Propriedade> propriedades) const {
     auto p = pedido(propriedades, true);
     if (!p) return p;
     const HRESULT hr = interface_de(*p)->put_TreeScope(win32::kTreeScopeSubtree);
