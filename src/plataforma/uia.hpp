@@ -77,7 +77,7 @@ enum class Propriedade : std::int32_t {
     focavel = 30009,        // UIA_IsKeyboardFocusablePropertyId
     id = 30011,             // UIA_AutomationIdPropertyId
     classe = 30012,         // UIA_ClassNamePropertyId
-    controle = 30017,       // UIA_IsControlElementPropertyId
+    controle = 30016,       // UIA_IsControlElementPropertyId
     janela_nativa = 30020,  // UIA_NativeWindowHandlePropertyId
     fora = 30022,           // UIA_IsOffscreenPropertyId
     invocavel = 30031,      // UIA_IsInvokePatternAvailablePropertyId
