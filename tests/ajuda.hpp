@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -64,6 +66,22 @@ inline std::vector<std::pair<std::int64_t, std::string>> estados(const Execucao&
 }
 
 std::vector<std::string> dividir_linhas(const std::string& texto);
+
+// Variáveis de ambiente só durante o teste: o programa as herda.
+class ComAmbiente {
+public:
+    explicit ComAmbiente(std::map<std::string, std::string> vs) : vs_(std::move(vs)) {
+        for (const auto& [n, v] : vs_) setenv(n.c_str(), v.c_str(), 1);
+    }
+    ~ComAmbiente() {
+        for (const auto& [n, v] : vs_) unsetenv(n.c_str());
+    }
+    ComAmbiente(const ComAmbiente&) = delete;
+    ComAmbiente& operator=(const ComAmbiente&) = delete;
+
+private:
+    std::map<std::string, std::string> vs_;
+};
 
 // Uma cena mínima: um monitor, a janela do app (100) e o fim no instante dado.
 std::string cena_minima(int fim_ms, const std::string& linha_do_tempo_extra = "");

@@ -11,20 +11,6 @@
 
 namespace {
 
-// Variáveis de ambiente só durante o teste: o programa as herda.
-class ComAmbiente {
-public:
-    explicit ComAmbiente(std::map<std::string, std::string> vs) : vs_(std::move(vs)) {
-        for (const auto& [n, v] : vs_) setenv(n.c_str(), v.c_str(), 1);
-    }
-    ~ComAmbiente() {
-        for (const auto& [n, v] : vs_) unsetenv(n.c_str());
-    }
-
-private:
-    std::map<std::string, std::string> vs_;
-};
-
 // A cena da Twitch parada (sem a janela andando), acabando em "fim_ms".
 std::string twitch_parada(const std::string& arquivo = "twitch_chrome.json", int fim_ms = 3000,
                           const std::string& eventos = "") {

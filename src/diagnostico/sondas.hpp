@@ -32,5 +32,7 @@ void sonda_bandeja(PaginaDaSonda& p);
 void sonda_sete(PaginaDaSonda& p);
 void sonda_visivel(PaginaDaSonda& p);
 void sonda_arroba(PaginaDaSonda& p);
+// A área de trabalho gravada como cena no arquivo; o código de saída do processo.
+int sonda_cena(PaginaDaSonda& p, const std::string& caminho);
 // As duas leituras da página, com os elementos do chat (ou todos, com "tudo").
 void sonda_listagem(PaginaDaSonda& p, bool tudo);

@@ -23,3 +23,7 @@ plataforma::Trava& trava_da_saida();
 std::string escapar_json(std::string_view texto);
 // A string já entre aspas.
 std::string texto_json(std::string_view texto);
+// A string entre aspas com os caracteres de controle escapados ("\n", "\t",
+// "\r", "\u001b"...), sem perder nenhum: para arquivos que voltam a ser lidos
+// (as cenas gravadas). Bytes que não são UTF-8 também viram U+FFFD.
+std::string texto_json_exato(std::string_view texto);

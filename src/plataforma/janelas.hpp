@@ -61,7 +61,7 @@ constexpr int mostrar = 5;             // SW_SHOW
 // GetAncestor.
 enum class Ancestral : std::uint32_t { pai = 1, raiz = 2, dono_raiz = 3 };
 // GetWindow.
-enum class Vizinha : std::uint32_t { anterior = 3, primeira_filha = 5 };
+enum class Vizinha : std::uint32_t { anterior = 3, dona = 4, primeira_filha = 5 };
 
 // Uma chamada do Windows que pode falhar: vazio = feita; senão o erro
 // (GetLastError) como "HRESULT 0x8007....".
@@ -124,6 +124,7 @@ std::uint32_t dpi_da_janela(Hwnd janela);                      // GetDpiForWindo
 bool posicionar_janela(Hwnd janela, Hwnd depois_de, int x, int y, int largura, int altura,
                        std::uint32_t opcoes);
 std::optional<std::uint32_t> estilo_da_janela(Hwnd janela);      // GetWindowLongPtrW(GWL_STYLE)
+std::optional<std::uint32_t> estilo_ex_da_janela(Hwnd janela);   // GetWindowLongPtrW(GWL_EXSTYLE)
 FeitoNoWindows definir_estilo(Hwnd janela, std::uint32_t novo);  // SetWindowLongPtrW(GWL_STYLE)
 FeitoNoWindows definir_dono(Hwnd janela, Hwnd dono);             // SetWindowLongPtrW(GWLP_HWNDPARENT)
 FeitoNoWindows definir_pai(Hwnd janela, Hwnd pai);               // SetParent; 0 = nenhum
@@ -163,6 +164,13 @@ struct Monitor {
 };
 // MonitorFromWindow(MONITOR_DEFAULTTONEAREST) e GetMonitorInfoW.
 std::optional<Monitor> monitor_da_janela(Hwnd janela);
+
+struct MonitorComDpi {
+    Retangulo ret;          // rcMonitor
+    std::uint32_t dpi = 0;  // GetDpiForMonitor(MDT_EFFECTIVE_DPI); 0 quando falhou
+};
+// Todos os monitores, na ordem de EnumDisplayMonitors; vazio na falha.
+std::vector<MonitorComDpi> monitores();
 
 // --- Regiões da janela ----------------------------------------------------------
 

@@ -75,11 +75,14 @@ enum class Propriedade : std::int32_t {
     processo = 30002,       // UIA_ProcessIdPropertyId
     tipo = 30003,           // UIA_ControlTypePropertyId
     nome = 30005,           // UIA_NamePropertyId
+    focavel = 30009,        // UIA_IsKeyboardFocusablePropertyId
     id = 30011,             // UIA_AutomationIdPropertyId
     classe = 30012,         // UIA_ClassNamePropertyId
+    controle = 30016,       // UIA_IsControlElementPropertyId
     janela_nativa = 30020,  // UIA_NativeWindowHandlePropertyId
     fora = 30022,           // UIA_IsOffscreenPropertyId
     invocavel = 30031,      // UIA_IsInvokePatternAvailablePropertyId
+    rolavel = 30035,        // UIA_IsScrollItemPatternAvailablePropertyId
     valor = 30045,          // UIA_ValueValuePropertyId
     papel = 30101,          // UIA_AriaRolePropertyId
 };
@@ -145,6 +148,12 @@ public:
     Resultado<Hwnd> janela_nativa_em_cache() const;
     Resultado<bool> fora_em_cache() const;
     Resultado<bool> invocavel_em_cache() const;
+    Resultado<bool> rolavel_em_cache() const;
+    Resultado<bool> focavel_em_cache() const;
+    Resultado<bool> controle_em_cache() const;
+    // Os filhos guardados por um pedido da subárvore (get_CachedChildren), na
+    // visão do pedido; cada um com o seu cache e os seus filhos.
+    Resultado<std::vector<Elemento>> filhos_em_cache() const;
     // O valor quando é texto (VT_BSTR); nenhum quando é de outro tipo.
     Resultado<std::optional<std::string>> valor_em_cache() const;
 
@@ -197,6 +206,10 @@ public:
     // CreateCacheRequest com as propriedades, na ordem dada; "cru" troca o
     // filtro da árvore pela visão crua (get_RawViewCondition).
     Resultado<PedidoDeCache> pedido(std::initializer_list<Propriedade> propriedades, bool cru = false) const;
+    // O mesmo na visão crua com o escopo da árvore TreeScope_Subtree: um
+    // BuildUpdatedCache com ele traz a subárvore inteira numa ida só, lida
+    // depois por filhos_em_cache.
+    Resultado<PedidoDeCache> pedido_da_subarvore(std::initializer_list<Propriedade> propriedades) const;
     Resultado<Condicao> verdadeira() const;  // CreateTrueCondition
     // CreatePropertyCondition: igualdade exata.
     Resultado<Condicao> igual(Propriedade p, const Valor& v) const;

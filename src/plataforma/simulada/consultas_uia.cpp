@@ -106,6 +106,21 @@ FotoUia fotografar(AreaDeTrabalho& a, const ElementoSim& e, const PedidoUia& p) 
     f.janela_nativa = e.janela_nativa;
     f.fora = e.fora;
     f.invocavel = e.invocavel;
+    f.rolavel = e.rolavel;
+    f.focavel = e.focavel;
+    f.controle = e.controle;
+    return f;
+}
+
+FotoUia fotografar_subarvore(AreaDeTrabalho& a, const ElementoPtr& e, const PedidoUia& p, int profundidade) {
+    FotoUia f = fotografar(a, *e, p);
+    if (!p.subarvore) return f;
+    f.com_filhos = true;
+    // Uma cena com ciclo não derruba nada (o mesmo teto das buscas).
+    if (profundidade > 512) return f;
+    for (const ElementoPtr& filho : filhos_na_visao(a, e, p.cru))
+        f.filhos.push_back(
+            {filho, std::make_shared<const FotoUia>(fotografar_subarvore(a, filho, p, profundidade + 1))});
     return f;
 }
 

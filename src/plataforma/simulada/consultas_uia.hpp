@@ -22,6 +22,13 @@
 
 namespace plataforma::simulada {
 
+struct FotoUia;
+// Um filho guardado pelo pedido da subárvore, com a sua foto.
+struct FilhoEmFoto {
+    ElementoPtr no;
+    std::shared_ptr<const FotoUia> foto;
+};
+
 // A foto das propriedades pedidas, tirada no momento da busca.
 struct FotoUia {
     std::set<uia::Propriedade> pedidas;
@@ -32,12 +39,19 @@ struct FotoUia {
     Hwnd janela_nativa = 0;
     bool fora = false;
     bool invocavel = false;
+    bool rolavel = false;
+    bool focavel = true;
+    bool controle = true;
+    // Só com o pedido da subárvore: os filhos na visão do pedido, já fotografados.
+    bool com_filhos = false;
+    std::vector<FilhoEmFoto> filhos;
 };
 
 // Um pedido de cache: as propriedades e a visão (crua ou de controle).
 struct PedidoUia {
     std::vector<uia::Propriedade> propriedades;
     bool cru = false;
+    bool subarvore = false;  // TreeScope_Subtree no próprio pedido
 };
 
 struct CondicaoUia {
@@ -56,6 +70,9 @@ Retangulo retangulo_uia(AreaDeTrabalho& a, const ElementoSim& e);
 std::uint32_t processo_uia(AreaDeTrabalho& a, const ElementoSim& e);
 
 FotoUia fotografar(AreaDeTrabalho& a, const ElementoSim& e, const PedidoUia& p);
+// A foto com os filhos, netos... quando o pedido é o da subárvore (senão só a do elemento).
+FotoUia fotografar_subarvore(AreaDeTrabalho& a, const ElementoPtr& e, const PedidoUia& p,
+                             int profundidade = 0);
 bool atende(AreaDeTrabalho& a, const ElementoSim& e, const CondicaoUia& c);
 
 // Os filhos na visão pedida: na de controle, os que não são de controle

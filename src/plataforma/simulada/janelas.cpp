@@ -397,6 +397,14 @@ bool posicionar_janela(Hwnd janela, Hwnd depois_de, int x, int y, int largura, i
     return ok;
 }
 
+std::optional<std::uint32_t> estilo_ex_da_janela(Hwnd janela) {
+    return com_area([&](AreaDeTrabalho& a) -> std::optional<std::uint32_t> {
+        JanelaSim* j = a.achar(janela);
+        if (!j) return std::nullopt;
+        return j->estilo_ex;
+    });
+}
+
 std::optional<std::uint32_t> estilo_da_janela(Hwnd janela) {
     return com_area([&](AreaDeTrabalho& a) -> std::optional<std::uint32_t> {
         JanelaSim* j = a.achar(janela);
@@ -487,6 +495,8 @@ Hwnd vizinha(Hwnd janela, Vizinha qual) {
         JanelaSim* j = a.achar(janela);
         if (!j) return 0;
         if (qual == Vizinha::primeira_filha) return j->filhas.empty() ? 0 : j->filhas.front();
+        // Como no Windows, a dona que já fechou não é mais devolvida.
+        if (qual == Vizinha::dona) return a.existe(j->dono) ? j->dono : Hwnd{0};
         const std::vector<Hwnd>* irmas = &a.ordem_z;
         if (JanelaSim* mae = a.achar(j->pai)) irmas = &mae->filhas;
         const auto it = std::find(irmas->begin(), irmas->end(), janela);
@@ -594,6 +604,15 @@ std::optional<Monitor> monitor_da_janela(Hwnd janela) {
         const simulada::MonitorSim* m = a.monitor_mais_proximo(j->ret);
         if (!m) return std::nullopt;
         return Monitor{m->id, m->ret};
+    });
+}
+
+std::vector<MonitorComDpi> monitores() {
+    return com_area([](AreaDeTrabalho& a) {
+        std::vector<MonitorComDpi> r;
+        if (a.deve_falhar("EnumDisplayMonitors")) return r;
+        for (const simulada::MonitorSim& m : a.monitores) r.push_back(MonitorComDpi{m.ret, m.dpi});
+        return r;
     });
 }
 

@@ -131,7 +131,8 @@ Elemento embrulhar(const ElementoPtr& no, std::shared_ptr<DonoDoCliente> dono,
 Elemento com_foto(AreaDeTrabalho& a, const ElementoPtr& no, const PedidoUia& p,
                   std::shared_ptr<DonoDoCliente> dono) {
     a.custo.devolveu(1);
-    return embrulhar(no, std::move(dono), std::make_shared<const FotoUia>(simulada::fotografar(a, *no, p)));
+    return embrulhar(no, std::move(dono),
+                     std::make_shared<const FotoUia>(simulada::fotografar_subarvore(a, no, p)));
 }
 
 std::shared_ptr<DonoDoCliente> dono_de(const Automacao& a) { return a.impl ? a.impl->dono : nullptr; }
@@ -217,7 +218,14 @@ Resultado<PedidoDeCache> Automacao::pedido(std::initializer_list<Propriedade> pr
         if (auto hr = simulada::falha_local(a, "CreateCacheRequest")) return erro(*hr);
     }
     PedidoDeCache p;
-    p.impl = std::make_shared<PedidoImpl>(PedidoImpl{PedidoUia{propriedades, cru}});
+    p.impl = std::make_shared<PedidoImpl>(PedidoImpl{PedidoUia{propriedades, cru, false}});
+    return p;
+}
+
+Resultado<PedidoDeCache> Automacao::pedido_da_subarvore(
+    std::initializer_list<Propriedade> propriedades) const {
+    auto p = pedido(propriedades, true);
+    if (p) p->impl->p.subarvore = true;
     return p;
 }
 
@@ -353,6 +361,27 @@ Resultado<bool> Elemento::invocavel_em_cache() const {
 }
 Resultado<std::optional<std::string>> Elemento::valor_em_cache() const {
     return foto_de(*this, Propriedade::valor, &FotoUia::valor);
+}
+Resultado<bool> Elemento::rolavel_em_cache() const {
+    return foto_de(*this, Propriedade::rolavel, &FotoUia::rolavel);
+}
+Resultado<bool> Elemento::focavel_em_cache() const {
+    return foto_de(*this, Propriedade::focavel, &FotoUia::focavel);
+}
+Resultado<bool> Elemento::controle_em_cache() const {
+    return foto_de(*this, Propriedade::controle, &FotoUia::controle);
+}
+
+// Como o cliente real: sem o escopo da árvore no pedido, não há filhos
+// guardados para ler.
+Resultado<std::vector<Elemento>> Elemento::filhos_em_cache() const {
+    if (!impl || !impl->no) return nulo();
+    if (!impl->foto || !impl->foto->com_filhos) return erro(ARGUMENTO_INVALIDO);
+    std::vector<Elemento> r;
+    r.reserve(impl->foto->filhos.size());
+    for (const simulada::FilhoEmFoto& f : impl->foto->filhos)
+        r.push_back(embrulhar(f.no, impl->dono, f.foto));
+    return r;
 }
 
 namespace {

@@ -9,6 +9,8 @@
 
 #include "plataforma/win32/comum_win32.hpp"
 
+#include <shellscalingapi.h>
+
 namespace plataforma {
 
 static_assert(wm::pintar == WM_PAINT && wm::apagar_fundo == WM_ERASEBKGND &&
@@ -28,7 +30,8 @@ static_assert(static_cast<UINT>(Ancestral::pai) == GA_PARENT &&
               static_cast<UINT>(Ancestral::raiz) == GA_ROOT &&
               static_cast<UINT>(Ancestral::dono_raiz) == GA_ROOTOWNER);
 static_assert(static_cast<UINT>(Vizinha::anterior) == GW_HWNDPREV &&
-              static_cast<UINT>(Vizinha::primeira_filha) == GW_CHILD);
+              static_cast<UINT>(Vizinha::primeira_filha) == GW_CHILD &&
+              static_cast<UINT>(Vizinha::dona) == GW_OWNER);
 static_assert(dt::quebrar_palavras == DT_WORDBREAK && dt::sem_prefixo == DT_NOPREFIX);
 
 using win32::handle;
@@ -206,6 +209,13 @@ std::optional<std::uint32_t> estilo_da_janela(Hwnd janela) {
     return static_cast<std::uint32_t>(v);
 }
 
+std::optional<std::uint32_t> estilo_ex_da_janela(Hwnd janela) {
+    SetLastError(0);
+    const LONG_PTR v = GetWindowLongPtrW(hwnd(janela), GWL_EXSTYLE);
+    if (v == 0 && GetLastError() != 0) return std::nullopt;
+    return static_cast<std::uint32_t>(v);
+}
+
 namespace {
 
 // SetWindowLongPtrW devolve o valor anterior, que pode ser 0: só o erro da
@@ -310,6 +320,29 @@ std::optional<Monitor> monitor_da_janela(Hwnd janela) {
     info.cbSize = sizeof(info);
     if (!GetMonitorInfoW(m, &info)) return std::nullopt;
     return Monitor{reinterpret_cast<std::intptr_t>(m), win32::retangulo(info.rcMonitor)};
+}
+
+namespace {
+BOOL CALLBACK juntar_monitor(HMONITOR m, HDC, LPRECT, LPARAM dados) {
+    auto* r = reinterpret_cast<std::vector<MonitorComDpi>*>(dados);
+    MONITORINFO info{};
+    info.cbSize = sizeof(info);
+    // Um monitor que sumiu no meio da enumeração fica de fora.
+    if (!GetMonitorInfoW(m, &info)) return TRUE;
+    UINT x = 0;
+    UINT y = 0;
+    // Com o processo ciente de DPI por monitor, o DPI efetivo é o da escala
+    // que o usuário escolheu para aquele monitor.
+    const HRESULT hr = GetDpiForMonitor(m, MDT_EFFECTIVE_DPI, &x, &y);
+    r->push_back(MonitorComDpi{win32::retangulo(info.rcMonitor), SUCCEEDED(hr) ? x : 0});
+    return TRUE;
+}
+}  // namespace
+
+std::vector<MonitorComDpi> monitores() {
+    std::vector<MonitorComDpi> r;
+    if (!EnumDisplayMonitors(nullptr, nullptr, juntar_monitor, reinterpret_cast<LPARAM>(&r))) return {};
+    return r;
 }
 
 }  // namespace plataforma

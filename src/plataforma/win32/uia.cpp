@@ -88,7 +88,10 @@ static_assert(static_cast<PROPERTYID>(Propriedade::retangulo) == UIA_BoundingRec
               static_cast<PROPERTYID>(Propriedade::fora) == UIA_IsOffscreenPropertyId &&
               static_cast<PROPERTYID>(Propriedade::invocavel) == UIA_IsInvokePatternAvailablePropertyId &&
               static_cast<PROPERTYID>(Propriedade::valor) == UIA_ValueValuePropertyId &&
-              static_cast<PROPERTYID>(Propriedade::papel) == UIA_AriaRolePropertyId);
+              static_cast<PROPERTYID>(Propriedade::papel) == UIA_AriaRolePropertyId &&
+              static_cast<PROPERTYID>(Propriedade::rolavel) == UIA_IsScrollItemPatternAvailablePropertyId &&
+              static_cast<PROPERTYID>(Propriedade::focavel) == UIA_IsKeyboardFocusablePropertyId &&
+              static_cast<PROPERTYID>(Propriedade::controle) == UIA_IsControlElementPropertyId);
 static_assert(tipo::botao == UIA_ButtonControlTypeId && tipo::edicao == UIA_EditControlTypeId &&
               tipo::link == UIA_HyperlinkControlTypeId && tipo::imagem == UIA_ImageControlTypeId &&
               tipo::texto == UIA_TextControlTypeId && tipo::documento == UIA_DocumentControlTypeId);
@@ -254,6 +257,26 @@ Resultado<std::optional<Elemento>> navegar(const Caminhante& c, const Elemento& 
     return talvez_elemento(hr, std::move(achado));
 }
 
+// Os elementos de uma lista que uma chamada entregou. A documentação diz que
+// sem achados (ou numa folha, em GetCachedChildren) vem nulo em vez de uma
+// lista vazia. Cada elemento tirado da lista ganha a sua referência; a lista
+// é solta por quem chamou.
+Resultado<std::vector<Elemento>> elementos_da_lista(const ComPtr<IUIAutomationElementArray>& lista) {
+    std::vector<Elemento> r;
+    if (!lista) return r;
+    int n = 0;
+    HRESULT hr = lista->get_Length(&n);
+    if (FAILED(hr)) return erro_de(hr);
+    if (n > 0) r.reserve(static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i) {
+        ComPtr<IUIAutomationElement> e;
+        hr = lista->GetElement(i, e.receber());
+        if (auto erro = conferir(hr, e)) return *erro;
+        r.push_back(embrulhar(std::move(e)));
+    }
+    return r;
+}
+
 TreeScope escopo_com(Escopo escopo) { return static_cast<TreeScope>(static_cast<int>(escopo)); }
 
 // Um BSTR novo dentro do VARIANT, que passa a ser o dono dele.
@@ -302,22 +325,9 @@ Resultado<std::vector<Elemento>> Elemento::achar_todos(Escopo escopo, const Cond
     IUIAutomationCacheRequest* pedido = interface_de(p);
     if (!e || !condicao || !pedido) return nulo();
     ComPtr<IUIAutomationElementArray> lista;
-    HRESULT hr = e->FindAllBuildCache(escopo_com(escopo), condicao, pedido, lista.receber());
+    const HRESULT hr = e->FindAllBuildCache(escopo_com(escopo), condicao, pedido, lista.receber());
     if (FAILED(hr)) return erro_de(hr);
-    std::vector<Elemento> achados;
-    // A documentação diz que sem achados vem nulo em vez de uma lista vazia.
-    if (!lista) return achados;
-    int n = 0;
-    hr = lista->get_Length(&n);
-    if (FAILED(hr)) return erro_de(hr);
-    if (n > 0) achados.reserve(static_cast<std::size_t>(n));
-    for (int i = 0; i < n; ++i) {
-        ComPtr<IUIAutomationElement> achado;
-        hr = lista->GetElement(i, achado.receber());
-        if (auto erro = conferir(hr, achado)) return *erro;
-        achados.push_back(embrulhar(std::move(achado)));
-    }
-    return achados;
+    return elementos_da_lista(lista);
 }
 
 Resultado<std::optional<Elemento>> Elemento::achar_primeiro(Escopo escopo, const Condicao& c) const {
@@ -376,14 +386,41 @@ Resultado<bool> Elemento::fora_em_cache() const {
     return ler_booleano(*this, &IUIAutomationElement::get_CachedIsOffscreen);
 }
 
-Resultado<bool> Elemento::invocavel_em_cache() const {
-    IUIAutomationElement* e = interface_de(*this);
+namespace {
+Resultado<bool> booleano_em_cache(const Elemento& el, PROPERTYID propriedade) {
+    IUIAutomationElement* e = interface_de(el);
     if (!e) return nulo();
     Variante v;
-    const HRESULT hr = e->GetCachedPropertyValue(UIA_IsInvokePatternAvailablePropertyId, v.receber());
+    const HRESULT hr = e->GetCachedPropertyValue(propriedade, v.receber());
     if (FAILED(hr)) return erro_de(hr);
     // Um valor que não é booleano (propriedade não suportada) vale como falso.
     return v.get().vt == VT_BOOL && v.get().boolVal != VARIANT_FALSE;
+}
+}  // namespace
+
+Resultado<bool> Elemento::invocavel_em_cache() const {
+    return booleano_em_cache(*this, UIA_IsInvokePatternAvailablePropertyId);
+}
+
+Resultado<bool> Elemento::rolavel_em_cache() const {
+    return booleano_em_cache(*this, UIA_IsScrollItemPatternAvailablePropertyId);
+}
+
+Resultado<bool> Elemento::focavel_em_cache() const {
+    return booleano_em_cache(*this, UIA_IsKeyboardFocusablePropertyId);
+}
+
+Resultado<bool> Elemento::controle_em_cache() const {
+    return booleano_em_cache(*this, UIA_IsControlElementPropertyId);
+}
+
+Resultado<std::vector<Elemento>> Elemento::filhos_em_cache() const {
+    IUIAutomationElement* e = interface_de(*this);
+    if (!e) return nulo();
+    ComPtr<IUIAutomationElementArray> lista;
+    const HRESULT hr = e->GetCachedChildren(lista.receber());
+    if (FAILED(hr)) return erro_de(hr);
+    return elementos_da_lista(lista);
 }
 
 Resultado<std::optional<std::string>> Elemento::valor_em_cache() const {
@@ -580,6 +617,15 @@ Resultado<PedidoDeCache> Automacao::pedido(std::initializer_list<Propriedade> pr
         if (FAILED(hr)) return erro_de(hr);
     }
     return PedidoDeCache{std::make_shared<PedidoImpl>(std::move(p))};
+}
+
+Resultado<PedidoDeCache> Automacao::pedido_da_subarvore(
+    std::initializer_list<Propriedade> propriedades) const {
+    auto p = pedido(propriedades, true);
+    if (!p) return p;
+    const HRESULT hr = interface_de(*p)->put_TreeScope(win32::kTreeScopeSubtree);
+    if (FAILED(hr)) return erro_de(hr);
+    return p;
 }
 
 Resultado<Condicao> Automacao::verdadeira() const {
