@@ -232,16 +232,7 @@ public:
 // ocupada da página por muito tempo, e quem lê a página ainda quer seguir, a
 // cada ida, o que não depende dela: a janela que andou. Uma por thread; vazia
 // para nenhuma. Não é chamada de novo de dentro dela mesma.
-namespace detalhe {
-inline thread_local std::function<void()> ANTES_DA_IDA;
-inline thread_local bool DENTRO_DO_AVISO = false;
-}  // namespace detalhe
-inline void antes_de_cada_ida(std::function<void()> f) { detalhe::ANTES_DA_IDA = std::move(f); }
-inline void avisar_ida() {
-    if (!detalhe::ANTES_DA_IDA || detalhe::DENTRO_DO_AVISO) return;
-    detalhe::DENTRO_DO_AVISO = true;
-    detalhe::ANTES_DA_IDA();
-    detalhe::DENTRO_DO_AVISO = false;
-}
+void antes_de_cada_ida(std::function<void()> f);
+void avisar_ida();
 
 }  // namespace plataforma::uia
