@@ -27,8 +27,8 @@
 #include "localizador/pagina.hpp"
 #include "plataforma/simulada/area_de_trabalho.hpp"
 #include "plataforma/simulada/cena.hpp"
-#include "plataforma/simulada/custo.hpp"
 #include "plataforma/simulada/console.hpp"
+#include "plataforma/simulada/custo.hpp"
 #include "plataforma/simulada/relogio.hpp"
 #include "plataforma/sistema.hpp"
 
@@ -58,9 +58,10 @@ std::string twitch_com_elementos(int n) {
     Json j = Json::parse(ler_cena_de_exemplo("twitch_chrome.json"));
     std::function<bool(Json&)> achar = [&](Json& x) {
         if (x.is_object() && x.value("chave", "") == "pagina") {
-            x["filhos"].push_back({{"repetir", n},
-                                   {"passo", {0, 0}},
-                                   {"elemento", {{"tipo", "Group"}, {"classe", "tw-flex"}, {"ret", {108, 181, 1300, 900}}}}});
+            x["filhos"].push_back(
+                {{"repetir", n},
+                 {"passo", {0, 0}},
+                 {"elemento", {{"tipo", "Group"}, {"classe", "tw-flex"}, {"ret", {108, 181, 1300, 900}}}}});
             return true;
         }
         if (x.is_object())
@@ -94,9 +95,8 @@ public:
     void comecar() { inicio_ = plataforma::agora(); }
     void parar() { total_ += plataforma::agora() - inicio_; }
     void contar(benchmark::State& state) const {
-        state.counters["ms_modelados"] =
-            benchmark::Counter(std::chrono::duration<double, std::milli>(total_).count(),
-                               benchmark::Counter::kAvgIterations);
+        state.counters["ms_modelados"] = benchmark::Counter(
+            std::chrono::duration<double, std::milli>(total_).count(), benchmark::Counter::kAvgIterations);
     }
 
 private:

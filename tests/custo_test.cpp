@@ -28,7 +28,8 @@ namespace {
 // elemento dela examina exatamente os cinco elementos da página.
 std::string pagina_com_custo(const std::string& custo) {
     return R"({
-  "custo": )" + custo +
+  "custo": )" +
+           custo +
            R"(,
   "janelas": [
     {"hwnd": 2001, "classe": "Chrome_WidgetWin_1", "executavel": "chrome.exe",

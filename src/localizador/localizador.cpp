@@ -226,7 +226,8 @@ void Localizador::seguir_a_janela() {
     if (!mostrado_ || !janela_ || !ret_janela_) return;
     const auto ret = pl::retangulo_da_janela(janela_);
     if (!ret || !so_transladou(*ret_janela_, *ret)) return;
-    transladar(std::int64_t{ret->esquerda} - ret_janela_->esquerda, std::int64_t{ret->topo} - ret_janela_->topo);
+    transladar(std::int64_t{ret->esquerda} - ret_janela_->esquerda,
+               std::int64_t{ret->topo} - ret_janela_->topo);
     ret_janela_ = ret;
     andou_lendo_ = true;
 }

@@ -106,8 +106,10 @@ struct RaizLembrada {
 thread_local int BUSCAS_ABERTAS = 0;
 thread_local std::optional<RaizLembrada> RAIZ_DA_BUSCA;
 
-uia::Resultado<std::vector<uia::Elemento>> filhos_da_raiz(const uia::Automacao& a, const uia::Elemento& raiz) {
-    RaizLembrada* lembrada = RAIZ_DA_BUSCA && RAIZ_DA_BUSCA->raiz.impl == raiz.impl ? &*RAIZ_DA_BUSCA : nullptr;
+uia::Resultado<std::vector<uia::Elemento>> filhos_da_raiz(const uia::Automacao& a,
+                                                          const uia::Elemento& raiz) {
+    RaizLembrada* lembrada = RAIZ_DA_BUSCA && RAIZ_DA_BUSCA->raiz.impl == raiz.impl ? &*RAIZ_DA_BUSCA
+                                                                                    : nullptr;
     if (lembrada && lembrada->filhos) return *lembrada->filhos;
     auto so_janela = a.pedido({Propriedade::janela_nativa});
     if (!so_janela) return so_janela.erro();

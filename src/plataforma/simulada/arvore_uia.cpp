@@ -75,8 +75,7 @@ std::vector<ElementoPtr> AreaDeTrabalho::filhos(const ElementoPtr& e) {
     if (!e->eh_janela) {
         // Antes de a árvore da página chegar, o documento está vazio (a barra
         // e as abas, que são do navegador, já estão lá).
-        if (e->tipo == kDocumento && custo.adormecida(raiz_de(e->janela_dona), plataforma::agora()))
-            return r;
+        if (e->tipo == kDocumento && custo.adormecida(raiz_de(e->janela_dona), plataforma::agora())) return r;
         r = e->filhos;
         // Um elemento que cita uma janela filha traz também o que ela tiver.
         if (e->janela_nativa && e->janela_nativa != e->janela_dona) {

@@ -297,8 +297,9 @@ namespace {
 PerfilDeCusto perfil_nomeado(const Json& nome, const std::string& caminho) {
     if (!nome.is_string()) Leitor::erro_em(caminho, "esperava o nome de um perfil ou um objeto");
     const auto p = perfil_pelo_nome(nome.get<std::string>());
-    if (!p) Leitor::erro_em(caminho, "perfil desconhecido " + citar(nome.get<std::string>()) +
-                                         " (há \"chromium\" e \"nenhum\")");
+    if (!p)
+        Leitor::erro_em(caminho, "perfil desconhecido " + citar(nome.get<std::string>()) +
+                                     " (há \"chromium\" e \"nenhum\")");
     return *p;
 }
 

@@ -83,8 +83,7 @@ Retangulo retangulo_uia(AreaDeTrabalho& a, const ElementoSim& e) {
     // anda na hora com ela.
     if (a.custo.com_atraso())
         if (const auto velho = a.custo.retangulo_atrasado(e.numero, plataforma::agora()))
-            if (JanelaSim* j = a.achar(e.janela_dona))
-                return deslocar(*velho, j->ret.esquerda, j->ret.topo);
+            if (JanelaSim* j = a.achar(e.janela_dona)) return deslocar(*velho, j->ret.esquerda, j->ret.topo);
     return e.ret;
 }
 
