@@ -226,12 +226,14 @@ void Localizador::seguir_a_janela() {
     if (!mostrado_ || !janela_ || !ret_janela_) return;
     // Só a mesma aba, à vista: com outra aba ou a janela minimizada, a volta
     // seguinte retira o alvo, e andar com ele publicaria um chat que não está lá.
+    // O retângulo primeiro: quase sempre a janela não andou, e a conferência
+    // da aba (título, visível, minimizada) fica só para quando andou.
+    const auto ret = pl::retangulo_da_janela(janela_);
+    if (!ret || !so_transladou(*ret_janela_, *ret)) return;
     JanelaDeLive seguida;
     seguida.janela = janela_;
     seguida.titulo = titulo_;
     if (como_esta(seguida) != Janela::igual) return;
-    const auto ret = pl::retangulo_da_janela(janela_);
-    if (!ret || !so_transladou(*ret_janela_, *ret)) return;
     transladar(std::int64_t{ret->esquerda} - ret_janela_->esquerda,
                std::int64_t{ret->topo} - ret_janela_->topo);
     ret_janela_ = ret;
