@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
+#include <fstream>
 
 namespace {
 constexpr char32_t kSubstituto = 0xFFFD;
@@ -238,4 +239,11 @@ std::optional<std::int64_t> ler_numero(std::string_view texto, std::int64_t mini
     const auto n = ler_inteiro(aparar(texto));
     if (!n || *n < minimo || *n > maximo) return std::nullopt;
     return n;
+}
+
+bool gravar_arquivo(std::string_view caminho, std::string_view texto) {
+    std::ofstream arquivo(caminho_utf8(caminho), std::ios::binary | std::ios::trunc);
+    if (arquivo) arquivo.write(texto.data(), static_cast<std::streamsize>(texto.size()));
+    if (arquivo) arquivo.close();
+    return !arquivo.fail();
 }

@@ -63,3 +63,7 @@ std::optional<std::int64_t> ler_numero(std::string_view texto, std::int64_t mini
 inline std::filesystem::path caminho_utf8(std::string_view utf8) {
     return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
 }
+
+// Grava o texto inteiro no arquivo, trocando o que havia; falso quando o
+// arquivo não abriu ou a escrita falhou.
+bool gravar_arquivo(std::string_view caminho, std::string_view texto);

@@ -35,6 +35,11 @@ Retangulo intersecao(const Retangulo& a, const Retangulo& b) {
             std::min(a.base, b.base)};
 }
 
+std::string forma_de_depuracao(const Retangulo& r) {
+    return "(" + std::to_string(r.esquerda) + ", " + std::to_string(r.topo) + ", " +
+           std::to_string(r.direita) + ", " + std::to_string(r.base) + ")";
+}
+
 std::string retangulo_json(const Retangulo& r) {
     return "[" + std::to_string(r.esquerda) + "," + std::to_string(r.topo) + "," + std::to_string(r.direita) +
            "," + std::to_string(r.base) + "]";

@@ -53,5 +53,8 @@ inline std::int32_t na_escala(double n, double escala) { return arredondar(n * e
 // "a" é mais que num/den de "b" (ou pelo menos, com "ou_igual"), sem estourar.
 bool fracao_de(std::int64_t a, std::int64_t b, int num, int den, bool ou_igual);
 
+// "(l, t, r, b)": a forma de um retângulo nos logs, no diagnóstico e nos desenhos.
+std::string forma_de_depuracao(const Retangulo& r);
+
 // "[l,t,r,b]" sem brancos, a forma do retângulo nas linhas JSON.
 std::string retangulo_json(const Retangulo& r);

@@ -26,6 +26,7 @@ int diagnosticar() {
     dizer(std::string(nome_do_site(j->site)) + " em " + j->executavel + ": \"" + j->titulo + "\"");
 
     if (const auto cena = variavel("CENA")) return sonda_cena(p, *cena);
+    if (const auto foto = variavel("FOTO")) return sonda_foto(p, *foto);
     if (const auto faixa = variavel("FAIXA")) {
         if (const auto n = segundos_da_faixa(*faixa)) {
             sonda_faixa(p, *n);

@@ -1,7 +1,6 @@
 // A sonda CENA: a área de trabalho de agora gravada numa cena, para que um
 // problema visto no Windows se reproduza no Linux com --cena.
 
-#include <fstream>
 #include <set>
 
 #include "comum/texto.hpp"
@@ -187,11 +186,7 @@ int sonda_cena(PaginaDaSonda& p, const std::string& caminho) {
     }
     if (!gravadas.count(c.frente)) c.frente = 0;
 
-    std::ofstream arquivo(caminho_utf8(caminho), std::ios::binary | std::ios::trunc);
-    const std::string texto = texto_da_cena(c);
-    if (arquivo) arquivo.write(texto.data(), static_cast<std::streamsize>(texto.size()));
-    if (arquivo) arquivo.close();
-    if (!arquivo) {
+    if (!gravar_arquivo(caminho, texto_da_cena(c))) {
         dizer("não consegui gravar a cena em " + caminho + ": o arquivo não abriu ou a escrita falhou");
         return 1;
     }

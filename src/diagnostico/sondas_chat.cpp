@@ -17,15 +17,6 @@
 namespace pl = plataforma;
 using namespace std::chrono_literals;
 
-namespace {
-
-// A leitura do chat e a releitura viva dele, quando a página tem chat.
-struct ChatMedido {
-    std::optional<LeituraChat> leitura;
-    std::optional<Releitura> releitura;
-    bool ok() const { return releitura && releitura->estado == Releitura::Estado::ok; }
-};
-
 ChatMedido medir_chat(PaginaDaSonda& p, const JanelaDeLive& j) {
     ChatMedido m;
     auto lida = localizar_chat(p.a, j, p.memoria);
@@ -35,7 +26,13 @@ ChatMedido medir_chat(PaginaDaSonda& p, const JanelaDeLive& j) {
     return m;
 }
 
-}  // namespace
+std::optional<MedidaDoCartao> medir_cartao_aberto(PaginaDaSonda& p, const std::string& nome,
+                                                 const Retangulo& chat) {
+    auto raiz = p.a.elemento_da_janela(janela_da_pagina(p.j.janela));
+    const auto chat_room = raiz ? achar_chat_room(p.a, *raiz) : std::nullopt;
+    if (!chat_room) return std::nullopt;
+    return medir_cartao(p.a, *chat_room, nome, chat, true);
+}
 
 void sonda_faixa(PaginaDaSonda& p, std::uint64_t segundos) {
     const pl::Instante inicio = pl::agora();
@@ -132,12 +129,7 @@ void sonda_cartao(PaginaDaSonda& p, const std::string& nome) {
     const ChatMedido m = medir_chat(p, p.j);
     const std::optional<Retangulo> chat = m.ok() ? std::optional(m.releitura->chat) : std::nullopt;
     dizer("chat " + forma_opcional(chat));
-    std::optional<MedidaDoCartao> medida;
-    if (chat) {
-        auto raiz = p.a.elemento_da_janela(janela_da_pagina(p.j.janela));
-        const auto chat_room = raiz ? achar_chat_room(p.a, *raiz) : std::nullopt;
-        if (chat_room) medida = medir_cartao(p.a, *chat_room, nome, *chat, true);
-    }
+    const std::optional<MedidaDoCartao> medida = chat ? medir_cartao_aberto(p, nome, *chat) : std::nullopt;
     dizer("cartão (esqueleto " + std::string(forma_de_booleano(true)) + "): " +
           (medida ? "Some(" + forma_de_depuracao(medida->ret) + ", " + forma_de_depuracao(medida->peca) + ")"
                   : std::string("None")));

@@ -36,11 +36,6 @@ constexpr LinhaDeCondicao kKick[] = {
 
 }  // namespace
 
-std::string forma_de_depuracao(const Retangulo& r) {
-    return "(" + std::to_string(r.esquerda) + ", " + std::to_string(r.topo) + ", " +
-           std::to_string(r.direita) + ", " + std::to_string(r.base) + ")";
-}
-
 std::string forma_de_depuracao(std::string_view s) {
     std::string r = "\"";
     for (char c : s) {

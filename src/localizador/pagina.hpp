@@ -26,8 +26,6 @@ struct Candidato {
 
 // "Candidato { papel_aria: "log", id: "", classe: "...", nome: "", valor: "", ret: (l, t, r, b) }"
 std::string forma_de_depuracao(const Candidato& c);
-// "(l, t, r, b)": a forma de depuração de um retângulo nos logs.
-std::string forma_de_depuracao(const Retangulo& r);
 // O texto entre aspas, com aspas e barras escapadas.
 std::string forma_de_depuracao(std::string_view texto);
 

@@ -11,6 +11,7 @@
 #include "plataforma/simulada/cena_limites.hpp"
 #include "plataforma/simulada/cena_montador.hpp"
 #include "plataforma/simulada/console.hpp"
+#include "plataforma/simulada/foto.hpp"
 #include "plataforma/sistema.hpp"
 
 namespace plataforma::simulada {
@@ -317,6 +318,16 @@ void aplicar_arquivo(const EventoDaCena& e) {
         std::filesystem::remove(caminho_utf8(caminho), erro);
 }
 
+void conferir_foto(Conferencia& c) {
+    if (c.l.texto("arquivo").empty()) Leitor::erro_em(c.l.de("arquivo"), "o arquivo da foto está vazio");
+}
+
+// A área naquele instante, em SVG; uma foto que não gravou fica no rastro.
+void aplicar_foto(const EventoDaCena& e) {
+    const std::string arquivo = e.dados.at("arquivo").get<std::string>();
+    if (!tirar_foto(arquivo)) Rastro::global().registrar({{"foto", arquivo}, {"ok", false}});
+}
+
 void conferir_travar(Conferencia& c) {
     c.janela_existente("janela");
     if (c.l.tem("ms")) c.l.inteiro("ms");  // a faixa já foi vista em soltura_do_travar
@@ -412,6 +423,7 @@ const AcaoDaCena kAcoes[] = {
      .fora = aplicar_fim_da_entrada,
      .rastro_antes = true},
     {.nome = "arquivo", .conferir = conferir_arquivo, .fora = aplicar_arquivo},
+    {.nome = "foto", .conferir = conferir_foto, .fora = aplicar_foto},
     {.nome = "travar", .conferir = conferir_travar, .fora = aplicar_travar, .seguintes = soltura_do_travar},
     {.nome = "destravar", .conferir = so_a_janela, .fora = aplicar_destravar},
     {.nome = "fim", .conferir = conferir_fim, .fora = aplicar_fim, .rastro_antes = true},

@@ -96,6 +96,9 @@ struct JanelaSim {
 
     // Janelas criadas pelo programa.
     bool propria = false;
+    // O programa a moveu ou lhe deu região: é a janela do app que ele segue
+    // (no modo hospedado, uma janela da cena).
+    bool posta_pelo_programa = false;
     ProcedimentoDeJanela procedimento = nullptr;
     std::thread::id thread_dona;
     std::optional<std::uint8_t> alfa;

@@ -381,6 +381,7 @@ bool posicionar_janela(Hwnd janela, Hwnd depois_de, int x, int y, int largura, i
     bool adiado = false;
     const bool ok = com_area([&](AreaDeTrabalho& a) {
         if (!a.achar(janela) || a.deve_falhar("SetWindowPos", janela)) return false;
+        a.achar(janela)->posta_pelo_programa = true;
         if (sem_esperar)
             adiado = adiar_se_travada(a, janela, [=](AreaDeTrabalho& x_) {
                 aplicar_posicao(x_, janela, depois_de, x, y, largura, altura, opcoes);
@@ -732,6 +733,7 @@ bool definir_regiao(Hwnd janela, std::optional<Regiao>& regiao) {
         // A região de antes era da janela: o sistema a apaga.
         if (j->regiao) a.regioes.erase(j->regiao);
         j->regiao = nova;
+        j->posta_pelo_programa = true;
         a.atualizar_hover();
         return true;
     });

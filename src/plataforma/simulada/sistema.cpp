@@ -1,8 +1,9 @@
 // O quadro do processo na simulação: o relógio do escalonador, as opções da
-// simulação na linha de comando (--cena, --rastro, --tempo) e o console.
+// simulação na linha de comando (--cena, --rastro, --tempo, --foto) e o console.
 
 #include "plataforma/sistema.hpp"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -14,7 +15,9 @@
 #include "comum/texto.hpp"
 #include "plataforma/simulada/area_de_trabalho.hpp"
 #include "plataforma/simulada/cena.hpp"
+#include "plataforma/simulada/cena_limites.hpp"
 #include "plataforma/simulada/console.hpp"
+#include "plataforma/simulada/foto.hpp"
 #include "plataforma/simulada/rastro.hpp"
 #include "plataforma/simulada/relogio.hpp"
 
@@ -48,22 +51,63 @@ std::atomic<bool> so_no_rastro{false};
 std::atomic<int> threads_iniciadas{0};
 thread_local int esta_thread = 0;
 
-void rastrear_texto(const char* campo, std::string_view bytes) {
-    if (!Rastro::global().ativo()) return;
-    std::string_view resto = bytes;
-    while (!resto.empty()) {
-        const std::size_t fim = resto.find('\n');
-        std::string_view linha = resto.substr(0, fim);
-        Rastro::global().registrar({{campo, std::string(linha)}});
-        if (fim == std::string_view::npos) break;
-        resto.remove_prefix(fim + 1);
-    }
-}
-
 [[noreturn]] void erro_de_uso_da_simulacao(const std::string& texto) {
     std::fputs((texto + "\n").c_str(), stderr);
     std::fflush(stderr);
     std::_Exit(2);
+}
+
+template <typename F>
+void para_cada_linha(std::string_view bytes, F f) {
+    while (!bytes.empty()) {
+        const std::size_t fim = bytes.find('\n');
+        f(bytes.substr(0, fim));
+        if (fim == std::string_view::npos) break;
+        bytes.remove_prefix(fim + 1);
+    }
+}
+
+void rastrear_texto(const char* campo, std::string_view bytes) {
+    if (!Rastro::global().ativo()) return;
+    para_cada_linha(bytes, [&](std::string_view linha) { Rastro::global().registrar({{campo, std::string(linha)}}); });
+}
+
+// "--foto <ms>:<arquivo>": o evento "foto" da linha do tempo. O arquivo é
+// criado já na partida, para que um caminho ruim pare aqui e não no meio.
+simulada::EventoDaCena evento_de_foto(const std::string& valor) {
+    const std::string uso = "--foto <ms>:<arquivo.svg>";
+    const std::size_t dois_pontos = valor.find(':');
+    if (dois_pontos == std::string::npos) erro_de_uso_da_simulacao(uso + ": falta o \":\" em \"" + valor + "\"");
+    const auto ms = ler_numero(valor.substr(0, dois_pontos), 0, simulada::limites::kInstanteMaximoMs);
+    if (!ms || valor.substr(0, dois_pontos).find_first_not_of("0123456789") != std::string::npos)
+        erro_de_uso_da_simulacao(uso + ": o instante precisa ser de 0 a " +
+                                 std::to_string(simulada::limites::kInstanteMaximoMs) + " ms");
+    const std::string arquivo = valor.substr(dois_pontos + 1);
+    if (arquivo.empty()) erro_de_uso_da_simulacao(uso + ": falta o arquivo");
+    if (!gravar_arquivo(arquivo, ""))
+        erro_de_uso_da_simulacao("--foto " + valor + ": não consegui criar o arquivo");
+    simulada::EventoDaCena e;
+    e.em_ms = *ms;
+    e.acao = "foto";
+    e.onde = "--foto";
+    e.dados = {{"em", *ms}, {"acao", "foto"}, {"arquivo", arquivo}};
+    return e;
+}
+
+// As fotos entram depois dos eventos da cena no mesmo instante (a foto mostra
+// o instante já mudado), mas antes do fim.
+void juntar_fotos(std::vector<simulada::EventoDaCena>& linha, std::vector<simulada::EventoDaCena> fotos,
+                  const std::string& nome) {
+    for (simulada::EventoDaCena& f : fotos) {
+        auto it = std::find_if(linha.begin(), linha.end(), [&](const simulada::EventoDaCena& e) {
+            return e.em_ms > f.em_ms || e.acao == "fim";
+        });
+        if (it != linha.end() && it->acao == "fim" && it->em_ms < f.em_ms)
+            erro_de_uso_da_simulacao(simulada::linha_de_erro_da_cena(
+                nome, "--foto em " + std::to_string(f.em_ms) + " ms: a cena termina antes, em " +
+                          std::to_string(it->em_ms) + " ms"));
+        linha.insert(it, std::move(f));
+    }
 }
 
 }  // namespace
@@ -109,6 +153,7 @@ void iniciar_plataforma(int argc, char** argv) {
     std::optional<std::string> rastro;
     std::optional<Relogio::Modo> tempo;
     bool rastro_uia = false;
+    std::vector<std::string> fotos;
     std::vector<std::string> resto;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
@@ -117,10 +162,12 @@ void iniciar_plataforma(int argc, char** argv) {
             rastro_uia = true;
             continue;
         }
-        if (a == "--cena" || a == "--rastro" || a == "--tempo") {
+        if (a == "--cena" || a == "--rastro" || a == "--tempo" || a == "--foto") {
             if (!tem_valor) erro_de_uso_da_simulacao(a + " <valor>: falta o valor");
             const std::string v = argv[++i];
-            if (a == "--cena") {
+            if (a == "--foto") {
+                fotos.push_back(v);
+            } else if (a == "--cena") {
                 arquivo = v;
             } else if (a == "--rastro") {
                 rastro = v;
@@ -146,6 +193,9 @@ void iniciar_plataforma(int argc, char** argv) {
     } catch (const simulada::ErroDeCena& e) {
         erro_de_uso_da_simulacao(simulada::linha_de_erro_da_cena(nome, e.what()));
     }
+    std::vector<simulada::EventoDaCena> eventos_de_foto;
+    for (const std::string& f : fotos) eventos_de_foto.push_back(evento_de_foto(f));
+    juntar_fotos(cena.linha_do_tempo, std::move(eventos_de_foto), nome);
     // O rastro só é criado para uma cena que carregou.
     if (rastro && !Rastro::global().abrir(*rastro))
         erro_de_uso_da_simulacao("--rastro " + *rastro + ": não consegui criar o arquivo");
@@ -172,6 +222,7 @@ void iniciar_plataforma(int argc, char** argv) {
 std::vector<std::string> argumentos() { return args(); }
 
 bool escrever_saida(std::string_view bytes) {
+    para_cada_linha(bytes, simulada::ver_linha_da_saida);
     if (so_no_rastro) {
         rastrear_texto("saida", bytes);
         return true;
