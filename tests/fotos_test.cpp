@@ -134,10 +134,11 @@ TEST(FotoDoDiagnostico, APaginaComoOLocalizadorAVe) {
     const std::size_t elementos = rets(svg, "elemento").size();
     EXPECT_GT(elementos, 20u);
     // O cabeçalho e a linha da foto, e nenhuma outra sonda.
-    EXPECT_EQ(e.linhas_da_saida(),
-              (std::vector<std::string>{"Twitch em chrome.exe: \"tarsio_ao_vivo - Twitch - Google Chrome\"",
-                                        "foto gravada em " + arquivo.string() + ": " + std::to_string(elementos) +
-                                            " elementos, chat Some((1352, 231, 1692, 877))"}));
+    EXPECT_EQ(
+        e.linhas_da_saida(),
+        (std::vector<std::string>{"Twitch em chrome.exe: \"tarsio_ao_vivo - Twitch - Google Chrome\"",
+                                  "foto gravada em " + arquivo.string() + ": " + std::to_string(elementos) +
+                                      " elementos, chat Some((1352, 231, 1692, 877))"}));
     EXPECT_EQ(rets(svg, "janela"), std::vector<std::string>{"100,50,1700,1000"});
     EXPECT_EQ(rets(svg, "pagina"), std::vector<std::string>{"108,131,1692,992"});
     EXPECT_EQ(rets(svg, "chat"), std::vector<std::string>{"1352,231,1692,877"});
@@ -154,8 +155,9 @@ TEST(FotoDoDiagnostico, SemPaginaOuSemArquivo) {
         ComAmbiente ambiente({{"FOTO", arquivo.string()}});
         const Execucao e = rodar_programa(cena_minima(1000), {"--diagnostico"});
         EXPECT_EQ(e.codigo, 0);
-        EXPECT_EQ(e.linhas_da_saida(), std::vector<std::string>{
-                                           "Nenhuma aba da Twitch ou da Kick à frente num Chrome, Edge, Brave ou Opera."});
+        EXPECT_EQ(e.linhas_da_saida(),
+                  std::vector<std::string>{
+                      "Nenhuma aba da Twitch ou da Kick à frente num Chrome, Edge, Brave ou Opera."});
         EXPECT_FALSE(fs::exists(arquivo));
     }
     const std::string ruim = (fs::temp_directory_path() / "nao_existe_foto" / "x.svg").string();
@@ -192,7 +194,8 @@ TEST(FotoDaArea, OAppOChatEOsBuracosDaUltimaLinhaNoInstante) {
 
 TEST(FotoDaArea, OpcaoRuimParaNaPartida) {
     const std::string bom = temporario("opcao.svg").string();
-    const std::string pasta_que_nao_existe = (fs::temp_directory_path() / "nao_existe_foto" / "x.svg").string();
+    const std::string pasta_que_nao_existe =
+        (fs::temp_directory_path() / "nao_existe_foto" / "x.svg").string();
     const std::vector<std::pair<std::vector<std::string>, std::string>> casos = {
         {{"--foto"}, "--foto <valor>: falta o valor"},
         {{"--foto", bom}, "falta o \":\""},

@@ -42,7 +42,8 @@ private:
 
     static bool letra_de_nome(char c, bool primeira) {
         const auto u = static_cast<unsigned char>(c);
-        if (u >= 0x80 || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == ':') return true;
+        if (u >= 0x80 || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == ':')
+            return true;
         return !primeira && ((c >= '0' && c <= '9') || c == '-' || c == '.');
     }
 
@@ -84,11 +85,16 @@ private:
             const std::size_t ponto = s_.find(';', p_);
             if (ponto == std::string_view::npos || ponto - p_ > 10) falhar("entidade sem \";\"");
             const std::string_view e = s_.substr(p_ + 1, ponto - p_ - 1);
-            if (e == "amp") r += '&';
-            else if (e == "lt") r += '<';
-            else if (e == "gt") r += '>';
-            else if (e == "quot") r += '"';
-            else if (e == "apos") r += '\'';
+            if (e == "amp")
+                r += '&';
+            else if (e == "lt")
+                r += '<';
+            else if (e == "gt")
+                r += '>';
+            else if (e == "quot")
+                r += '"';
+            else if (e == "apos")
+                r += '\'';
             else if (e.size() > 1 && e[0] == '#') {
                 const bool hex = e[1] == 'x';
                 const std::string_view digitos = e.substr(hex ? 2 : 1);

@@ -22,5 +22,5 @@ std::variant<NoXml, std::string> ler_xml(std::string_view documento);
 
 // Todos os nós com o nome dado (e, se dado, com o atributo com o valor), em
 // ordem de documento, a raiz inclusive.
-std::vector<const NoXml*> nos_com(const NoXml& raiz, const std::string& nome, const std::string& atributo = "",
-                                  const std::string& valor = "");
+std::vector<const NoXml*> nos_com(const NoXml& raiz, const std::string& nome,
+                                  const std::string& atributo = "", const std::string& valor = "");

@@ -25,7 +25,8 @@ void figura(Desenho& d, Traco t, const Retangulo& r, std::string rotulo, std::st
 // Os elementos da mesma leitura que o localizador faz, em contornos finos.
 void desenhar_elementos(PaginaDaSonda& p, Desenho& d) {
     const pl::Instante inicio = pl::agora();
-    const auto lida = ler_pagina(p.a, p.j.janela, p.j.site == Site::Kick ? ModoLeitura::Kick : ModoLeitura::Twitch);
+    const auto lida = ler_pagina(p.a, p.j.janela,
+                                 p.j.site == Site::Kick ? ModoLeitura::Kick : ModoLeitura::Twitch);
     if (!lida) {
         d.legenda.push_back("a leitura da página falhou: " + lida.erro().texto());
         return;

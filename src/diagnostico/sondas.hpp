@@ -27,7 +27,7 @@ struct ChatMedido {
 ChatMedido medir_chat(PaginaDaSonda& p, const JanelaDeLive& j);
 // O cartão do espectador "nome" aberto por cima do chat, com o esqueleto aceito.
 std::optional<MedidaDoCartao> medir_cartao_aberto(PaginaDaSonda& p, const std::string& nome,
-                                                 const Retangulo& chat);
+                                                  const Retangulo& chat);
 
 // A linha de estado da faixa sempre que ela muda, a cada 250 ms, por tantos segundos.
 void sonda_faixa(PaginaDaSonda& p, std::uint64_t segundos);

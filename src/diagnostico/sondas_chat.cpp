@@ -27,7 +27,7 @@ ChatMedido medir_chat(PaginaDaSonda& p, const JanelaDeLive& j) {
 }
 
 std::optional<MedidaDoCartao> medir_cartao_aberto(PaginaDaSonda& p, const std::string& nome,
-                                                 const Retangulo& chat) {
+                                                  const Retangulo& chat) {
     auto raiz = p.a.elemento_da_janela(janela_da_pagina(p.j.janela));
     const auto chat_room = raiz ? achar_chat_room(p.a, *raiz) : std::nullopt;
     if (!chat_room) return std::nullopt;

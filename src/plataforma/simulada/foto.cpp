@@ -54,8 +54,10 @@ void desenhar_linha_de_estado(Desenho& d, const std::string& linha, const Janela
         if (buracos.is_array())
             for (const Json& b : buracos)
                 if (const auto r = retangulo_da_linha(b))
-                    d.figuras.push_back({Traco::buraco, deslocar(*r, chat.esquerda, chat.topo),
-                                         "buraco " + std::to_string(++i), {}});
+                    d.figuras.push_back({Traco::buraco,
+                                         deslocar(*r, chat.esquerda, chat.topo),
+                                         "buraco " + std::to_string(++i),
+                                         {}});
     }
     if (const auto botao = retangulo_da_linha(e.value("botao", Json())))
         d.figuras.push_back({Traco::botao, *botao, "botão", {}});
@@ -83,8 +85,10 @@ Desenho desenho_da_area(AreaDeTrabalho& a, const std::string& linha_de_estado, s
     for (std::size_t i = 0; i < a.monitores.size(); ++i) {
         const MonitorSim& m = a.monitores[i];
         d.quadro = uniao(d.quadro, m.ret);
-        d.figuras.push_back(
-            {Traco::monitor, m.ret, "monitor " + std::to_string(i + 1) + ", " + std::to_string(m.dpi) + " DPI", {}});
+        d.figuras.push_back({Traco::monitor,
+                             m.ret,
+                             "monitor " + std::to_string(i + 1) + ", " + std::to_string(m.dpi) + " DPI",
+                             {}});
     }
     // De baixo para cima: a primeira da ordem z é a de cima.
     const JanelaSim* app = nullptr;
@@ -108,12 +112,15 @@ Desenho desenho_da_area(AreaDeTrabalho& a, const std::string& linha_de_estado, s
         if (j->regiao)
             if (const auto r = a.regioes.find(j->regiao); r != a.regioes.end())
                 for (const Retangulo& p : r->second)
-                    d.figuras.push_back({Traco::regiao, deslocar(p, j->ret.esquerda, j->ret.topo), {},
+                    d.figuras.push_back({Traco::regiao,
+                                         deslocar(p, j->ret.esquerda, j->ret.topo),
+                                         {},
                                          "região da janela do app"});
     }
     if (d.quadro.vazio())
         for (const Hwnd h : a.ordem_z)
-            if (const JanelaSim* j = a.achar(h); j && j->visivel && !j->minimizada) d.quadro = uniao(d.quadro, j->ret);
+            if (const JanelaSim* j = a.achar(h); j && j->visivel && !j->minimizada)
+                d.quadro = uniao(d.quadro, j->ret);
     desenhar_linha_de_estado(d, linha_de_estado, app);
     if (a.cursor_visivel) d.cursor = a.cursor;
     return d;

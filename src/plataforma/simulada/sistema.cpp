@@ -69,7 +69,9 @@ void para_cada_linha(std::string_view bytes, F f) {
 
 void rastrear_texto(const char* campo, std::string_view bytes) {
     if (!Rastro::global().ativo()) return;
-    para_cada_linha(bytes, [&](std::string_view linha) { Rastro::global().registrar({{campo, std::string(linha)}}); });
+    para_cada_linha(bytes, [&](std::string_view linha) {
+        Rastro::global().registrar({{campo, std::string(linha)}});
+    });
 }
 
 // "--foto <ms>:<arquivo>": o evento "foto" da linha do tempo. O arquivo é
@@ -77,7 +79,8 @@ void rastrear_texto(const char* campo, std::string_view bytes) {
 simulada::EventoDaCena evento_de_foto(const std::string& valor) {
     const std::string uso = "--foto <ms>:<arquivo.svg>";
     const std::size_t dois_pontos = valor.find(':');
-    if (dois_pontos == std::string::npos) erro_de_uso_da_simulacao(uso + ": falta o \":\" em \"" + valor + "\"");
+    if (dois_pontos == std::string::npos)
+        erro_de_uso_da_simulacao(uso + ": falta o \":\" em \"" + valor + "\"");
     const auto ms = ler_numero(valor.substr(0, dois_pontos), 0, simulada::limites::kInstanteMaximoMs);
     if (!ms || valor.substr(0, dois_pontos).find_first_not_of("0123456789") != std::string::npos)
         erro_de_uso_da_simulacao(uso + ": o instante precisa ser de 0 a " +
