@@ -34,13 +34,6 @@ using namespace plataforma::simulada;
 
 namespace {
 
-std::string ler_arquivo(const fs::path& p) {
-    std::ifstream f(p, std::ios::binary);
-    std::ostringstream ss;
-    ss << f.rdbuf();
-    return ss.str();
-}
-
 fs::path pasta_temporaria() {
     static int contador = 0;
     const fs::path p = fs::temp_directory_path() /
@@ -240,4 +233,11 @@ void ComAreaSimulada::TearDown() {
     console_so_no_rastro(false);
     Rastro::global().guardar_na_memoria(false);
     Rastro::global().esquecer();
+}
+
+std::string ler_arquivo(const fs::path& p) {
+    std::ifstream f(p, std::ios::binary);
+    std::ostringstream ss;
+    ss << f.rdbuf();
+    return ss.str();
 }

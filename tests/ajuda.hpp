@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
@@ -66,6 +67,8 @@ inline std::vector<std::pair<std::int64_t, std::string>> estados(const Execucao&
 }
 
 std::vector<std::string> dividir_linhas(const std::string& texto);
+// O conteúdo inteiro de um arquivo (vazio se não abre).
+std::string ler_arquivo(const std::filesystem::path& p);
 
 // Variáveis de ambiente só durante o teste: o programa as herda.
 class ComAmbiente {

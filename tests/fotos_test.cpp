@@ -14,13 +14,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string ler(const fs::path& p) {
-    std::ifstream f(p, std::ios::binary);
-    std::ostringstream ss;
-    ss << f.rdbuf();
-    return ss.str();
-}
-
 fs::path temporario(const std::string& nome) {
     const fs::path p = fs::temp_directory_path() / ("foto_" + nome);
     fs::remove(p);
@@ -58,7 +51,7 @@ bool algum_texto(const NoXml& svg, const std::string& trecho) {
 // A Twitch parada com um diálogo do site por cima do chat, já na cena inicial
 // (o diagnóstico lê a página no instante 0).
 std::string twitch_com_dialogo(const std::string& mais = "", int fim_ms = 3000) {
-    Json c = Json::parse(ler(fs::path(CENAS_DIR) / "twitch_chrome.json"));
+    Json c = Json::parse(ler_arquivo(fs::path(CENAS_DIR) / "twitch_chrome.json"));
     for (Json& j : c["janelas"])
         if (j["hwnd"] == 2001)
             for (Json& e : j["pagina"])
@@ -130,7 +123,7 @@ TEST(FotoDoDiagnostico, APaginaComoOLocalizadorAVe) {
         e = rodar_programa(twitch_com_dialogo(), {"--diagnostico"});
     }
     ASSERT_EQ(e.codigo, 0) << e.erro;
-    const NoXml svg = svg_de(ler(arquivo));
+    const NoXml svg = svg_de(ler_arquivo(arquivo));
     const std::size_t elementos = rets(svg, "elemento").size();
     EXPECT_GT(elementos, 20u);
     // O cabeçalho e a linha da foto, e nenhuma outra sonda.
@@ -176,7 +169,7 @@ TEST(FotoDaArea, OAppOChatEOsBuracosDaUltimaLinhaNoInstante) {
         twitch_com_dialogo(R"({"em": 1000, "acao": "mover", "janela": 2001, "deslocar": [40, 20]})"),
         {"--janela", "100", "--foto", "500:" + antes.string(), "--foto", "1500:" + depois.string()});
     ASSERT_EQ(e.codigo, 0) << e.erro;
-    const NoXml a = svg_de(ler(antes));
+    const NoXml a = svg_de(ler_arquivo(antes));
     EXPECT_EQ(rets(a, "monitor"), std::vector<std::string>{"0,0,1920,1080"});
     EXPECT_EQ(rets(a, "janela"), std::vector<std::string>{"100,50,1700,1000"});
     EXPECT_EQ(rets(a, "vidrel"), std::vector<std::string>{"1352,231,1692,877"});
@@ -185,7 +178,7 @@ TEST(FotoDaArea, OAppOChatEOsBuracosDaUltimaLinhaNoInstante) {
     EXPECT_EQ(nos_com(a, "path", "data-ponto", "900,500").size(), 1u);
     EXPECT_TRUE(algum_texto(a, "(escondida)"));
     // A janela andou e o app foi atrás; o buraco anda junto, relativo ao chat.
-    const NoXml d = svg_de(ler(depois));
+    const NoXml d = svg_de(ler_arquivo(depois));
     EXPECT_EQ(rets(d, "janela"), std::vector<std::string>{"140,70,1740,1020"});
     EXPECT_EQ(rets(d, "vidrel"), std::vector<std::string>{"1392,251,1732,897"});
     EXPECT_EQ(rets(d, "buraco"), std::vector<std::string>{"1420,340,1704,490"});
@@ -223,8 +216,8 @@ TEST(FotoDaArea, AcaoDaCenaEFotoNoInstanteDoFim) {
         twitch_com_dialogo(R"({"em": 700, "acao": "foto", "arquivo": ")" + na_cena.string() + R"("})"),
         {"--janela", "100", "--foto", "3000:" + no_fim.string()});
     ASSERT_EQ(e.codigo, 0) << e.erro;
-    EXPECT_EQ(rets(svg_de(ler(na_cena)), "vidrel"), std::vector<std::string>{"1352,231,1692,877"});
-    EXPECT_EQ(rets(svg_de(ler(no_fim)), "chat"), std::vector<std::string>{"1352,231,1692,877"});
+    EXPECT_EQ(rets(svg_de(ler_arquivo(na_cena)), "vidrel"), std::vector<std::string>{"1352,231,1692,877"});
+    EXPECT_EQ(rets(svg_de(ler_arquivo(no_fim)), "chat"), std::vector<std::string>{"1352,231,1692,877"});
 
     const Execucao vazio = rodar_programa(twitch_com_dialogo(R"({"em": 700, "acao": "foto", "arquivo": ""})"),
                                           {"--janela", "100"});

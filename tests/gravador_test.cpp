@@ -18,13 +18,6 @@ namespace pl = plataforma;
 
 namespace {
 
-std::string ler(const fs::path& p) {
-    std::ifstream f(p, std::ios::binary);
-    std::ostringstream ss;
-    ss << f.rdbuf();
-    return ss.str();
-}
-
 struct Gravacao {
     Execucao diagnostico;
     std::string cena;  // vazia quando nada foi gravado
@@ -41,7 +34,7 @@ Gravacao gravar(const std::string& cena, const std::string& nome) {
     }
     for (const auto& [t, l] : g.diagnostico.saidas())
         if (l.rfind("cena gravada em ", 0) == 0) g.instante = t;
-    if (fs::exists(destino)) g.cena = ler(destino);
+    if (fs::exists(destino)) g.cena = ler_arquivo(destino);
     fs::remove(destino);
     return g;
 }
@@ -53,7 +46,7 @@ Gravacao gravar(const std::string& cena, const std::string& nome) {
 // depois) e os eventos depois do instante. Os eventos até o instante já
 // estão na foto e ficam no começo, e o fim vem no mesmo ponto do da gravada.
 std::string cortada(const std::string& arquivo, std::int64_t instante, std::int64_t fim) {
-    Json c = Json::parse(ler(fs::path(CENAS_DIR) / arquivo));
+    Json c = Json::parse(ler_arquivo(fs::path(CENAS_DIR) / arquivo));
     c.erase("reacoes");
     c.erase("falhas");
     c.erase("lentidoes");
@@ -93,7 +86,7 @@ TEST(Gravador, CadaCenaDeExemploGravadaReproduzAsMesmasLinhasNoModoHospedado) {
     ASSERT_GE(cenas.size(), 10u);
     for (const std::string& arquivo : cenas) {
         SCOPED_TRACE(arquivo);
-        const Gravacao g = gravar(ler(fs::path(CENAS_DIR) / arquivo), arquivo);
+        const Gravacao g = gravar(ler_arquivo(fs::path(CENAS_DIR) / arquivo), arquivo);
         ASSERT_EQ(g.diagnostico.codigo, 0) << g.diagnostico.saida << g.diagnostico.erro;
         const auto linhas = g.diagnostico.linhas_da_saida();
         ASSERT_EQ(linhas.size(), 2u) << g.diagnostico.saida;
@@ -103,7 +96,8 @@ TEST(Gravador, CadaCenaDeExemploGravadaReproduzAsMesmasLinhasNoModoHospedado) {
 
         // Uma cena sem a janela do app (a dos navegadores) não tem o que
         // reproduzir no modo hospedado: ela é comparada no modo dela.
-        const bool com_app = ler(fs::path(CENAS_DIR) / arquivo).find("\"hwnd\": 100,") != std::string::npos;
+        const bool com_app = ler_arquivo(fs::path(CENAS_DIR) / arquivo).find("\"hwnd\": 100,") !=
+                             std::string::npos;
         const std::vector<std::string> modo = com_app ? std::vector<std::string>{"--janela", "100"}
                                                       : std::vector<std::string>{"--navegadores"};
         const Execucao original = rodar_programa(cortada(arquivo, g.instante, fim), modo);
@@ -117,7 +111,7 @@ TEST(Gravador, CadaCenaDeExemploGravadaReproduzAsMesmasLinhasNoModoHospedado) {
 }
 
 TEST(Gravador, ALinhaDizOndeGravouEQuantoEArquivoQueNaoAbreDaErro) {
-    const Gravacao g = gravar(ler(fs::path(CENAS_DIR) / "twitch_chrome.json"), "linha.json");
+    const Gravacao g = gravar(ler_arquivo(fs::path(CENAS_DIR) / "twitch_chrome.json"), "linha.json");
     const auto linhas = g.diagnostico.linhas_da_saida();
     ASSERT_EQ(linhas.size(), 2u);
     const std::string destino = (fs::temp_directory_path() / "gravada_linha.json").string();
@@ -138,7 +132,8 @@ TEST(Gravador, ALinhaDizOndeGravouEQuantoEArquivoQueNaoAbreDaErro) {
                              " janelas, " + std::to_string(elementos) + " elementos");
 
     ComAmbiente ambiente(std::map<std::string, std::string>{{"CENA", "/nao/existe/pasta/cena.json"}});
-    const Execucao e = rodar_programa(ler(fs::path(CENAS_DIR) / "twitch_chrome.json"), {"--diagnostico"});
+    const Execucao e = rodar_programa(ler_arquivo(fs::path(CENAS_DIR) / "twitch_chrome.json"),
+                                      {"--diagnostico"});
     EXPECT_EQ(e.codigo, 1);
     ASSERT_EQ(e.linhas_da_saida().size(), 2u);
     EXPECT_EQ(e.linhas_da_saida()[1],

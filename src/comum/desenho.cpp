@@ -56,12 +56,9 @@ std::string estilo(std::int64_t fino) {
            ".legenda{stroke:none}";
 }
 
-std::int64_t largura(const Retangulo& r) { return r.largura(); }
-std::int64_t altura(const Retangulo& r) { return r.altura(); }
-
 std::string atributos_do_retangulo(const Retangulo& r) {
-    return "x=\"" + n(r.esquerda) + "\" y=\"" + n(r.topo) + "\" width=\"" + n(largura(r)) + "\" height=\"" +
-           n(altura(r)) + "\"";
+    return "x=\"" + n(r.esquerda) + "\" y=\"" + n(r.topo) + "\" width=\"" + n(r.largura()) + "\" height=\"" +
+           n(r.altura()) + "\"";
 }
 
 std::string dados_do_retangulo(const Retangulo& r) {
@@ -204,7 +201,7 @@ std::string texto_para_xml(std::string_view s) {
 
 std::string svg_do_desenho(const Desenho& d) {
     const Retangulo quadro = quadro_do_desenho(d);
-    const std::int64_t menor = std::max<std::int64_t>(1, std::min(largura(quadro), altura(quadro)));
+    const std::int64_t menor = std::max<std::int64_t>(1, std::min(quadro.largura(), quadro.altura()));
     const std::int64_t letra = std::clamp<std::int64_t>(menor / 60, 10, 400);
     const std::int64_t fino = std::max<std::int64_t>(1, letra / 12);
     const std::int64_t margem = letra;
@@ -252,11 +249,11 @@ std::string svg_do_desenho(const Desenho& d) {
     }
 
     // A legenda fica embaixo do corte.
-    legenda = quebrar(legenda, largura(corte) - letra, letra);
+    legenda = quebrar(legenda, corte.largura() - letra, letra);
     const std::int64_t linha = letra * 3 / 2;
     const std::int64_t x0 = corte.esquerda, y0 = corte.topo;
-    const std::int64_t w = largura(corte);
-    const std::int64_t h = altura(corte) + linha * static_cast<std::int64_t>(legenda.size()) +
+    const std::int64_t w = corte.largura();
+    const std::int64_t h = corte.altura() + linha * static_cast<std::int64_t>(legenda.size()) +
                            (legenda.empty() ? 0 : letra);
     const std::int64_t maior = std::max(w, h);
     const std::int64_t lw = maior > kLadoMaximo ? std::max<std::int64_t>(1, w * kLadoMaximo / maior) : w;
