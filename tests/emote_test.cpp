@@ -67,6 +67,17 @@ TEST(Emote, FocoJaNaCaixaDigitaNaHora) {
     EXPECT_EQ(envios(e).size(), 1u);
 }
 
+TEST(Emote, FocoNaBarraDeEnderecoNaoServe) {
+    // A barra de endereço é um Edit do processo do navegador, mas não é da
+    // página: o código vai para a caixa do chat do site, nunca para a barra.
+    const Execucao e = rodar(R"({"em": 0, "acao": "focar", "chave": "endereco"},)" +
+                             entrada(1000, "emote Kappa") + R"(, {"em": 3000, "acao": "fim"})");
+    EXPECT_EQ(e.log_com("emote Kappa:"), "emote Kappa: digitado") << e.erro;
+    const auto v = e.no_rastro("efeito", "SendInput");
+    ASSERT_EQ(v.size(), 1u);
+    EXPECT_EQ(v[0]["destino"], "caixa");
+}
+
 TEST(Emote, CodigoRecusadoNaoFazNada) {
     const Execucao e = rodar(entrada(1000, "emote ka ppa") + "," + entrada(1100, "emote ") + "," +
                              entrada(1200, "emote " + std::string(101, 'x')) +

@@ -43,6 +43,23 @@ TEST(Perfil, AbreOCartaoEOBuracoEntraNaVidrelJa) {
     EXPECT_TRUE(com_buraco) << e.saida;
 }
 
+TEST(Perfil, AbaQueTrocaDuranteOPerfilNaoGanhaOBuracoDoCartao) {
+    // A aba troca logo depois do aperto, com o localizador preso numa leitura
+    // lenta (o nome da sala do chat demora 600 ms): o alvo velho ainda está
+    // publicado quando o cartão aparece, mas o buraco dele não o publica de
+    // novo numa aba que não é mais a da live.
+    const Execucao e = rodar("twitch_respostas.json",
+                             R"({"em": 990, "acao": "lentidao", "chamada": "get_CurrentName", "ms": 600},)" +
+                                 entrada(1000, "perfil visitante20\tvisitante20\tmensagem número 20") +
+                                 R"(, {"em": 1060, "acao": "titulo", "janela": 2001, "titulo": "Notícias - Google Chrome"},
+                                 {"em": 4000, "acao": "fim"})");
+    EXPECT_NE(e.log_com("perfil visitante20: cartão à vista em "), "") << e.erro;
+    for (const auto& [t, l] : estados(e))
+        if (t >= 1060) {
+            EXPECT_EQ(l, "{\"site\":null}") << t;
+        }
+}
+
 TEST(Perfil, NaKickOElementoDoNomeCortadoNoParentese) {
     // O nome de exibição com o login entre parênteses: o elemento da Kick só
     // tem o nome, e casa pelo corte em " (".

@@ -92,6 +92,10 @@ TEST(LinhaDeEstado, BuracoExtraDepoisDosBuracos) {
               std::string::npos);
     a.buracos.clear();
     EXPECT_NE(linha_de_estado(a).find("\"buracos\":[[0,400,340,646]]"), std::string::npos);
+    // A mesma cobertura por dois caminhos, e o cartão igual a uma delas: uma vez só.
+    a.buracos = {{10, 549, 330, 649}, {1, 2, 3, 4}, {10, 549, 330, 649}};
+    a.buraco_extra = Retangulo{1, 2, 3, 4};
+    EXPECT_NE(linha_de_estado(a).find("\"buracos\":[[10,549,330,649],[1,2,3,4]]"), std::string::npos);
 }
 
 TEST(LinhaDeEstado, BatimentoETelaCheia) {

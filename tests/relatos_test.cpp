@@ -27,6 +27,14 @@ int quantas(const Execucao& e, const std::string& trecho) {
     }));
 }
 
+// As janelas da cena com um Bloco de notas (3001) a mais, para a frente ir a ele.
+std::string janelas_com_o_bloco_de_notas(const std::string& arquivo) {
+    Json janelas = Json::parse(cena_derivada(arquivo, "{}"))["janelas"];
+    janelas.push_back(Json::parse(R"({"hwnd": 3001, "classe": "Notepad", "titulo": "Sem título - Bloco de notas",
+                                      "executavel": "notepad.exe", "ret": [200, 200, 900, 700]})"));
+    return janelas.dump();
+}
+
 }  // namespace
 
 TEST(Relatos, AbaQuePiscaDuranteUmaLeituraLentaNaoDeixaAVidrelEscondida) {
@@ -135,4 +143,26 @@ TEST(Relatos, LeituraLentaDeUmaJanelaQueSumiuNaoPublica) {
         for (const Json& j : e.no_rastro("efeito", "SetWindowLongPtrW"))
             EXPECT_TRUE(j["ok"].get<bool>()) << j.dump();
     }
+}
+
+TEST(Relatos, NavegadorQueFechaDuranteAMedidaDoCartaoNaoPublica) {
+    // Da maratona: depois de um "perfil", o localizador mede o cartão a cada
+    // volta, e cada classe lida demora 900 ms. A frente vai para o Bloco de
+    // notas e o navegador fecha no meio dessa medida; nenhuma linha de estado
+    // fala dele depois disso.
+    const Execucao e = rodar_linha_do_tempo(
+        "twitch_7tv_respostas.json",
+        R"({"em": 1000, "acao": "entrada", "linha": "perfil visitante20\tvisitante20\tmensagem número 20"},
+           {"em": 1100, "acao": "lentidao", "chamada": "get_CurrentClassName", "ms": 900},
+           {"em": 2093, "acao": "frente", "janela": 3001},
+           {"em": 2100, "acao": "fechar", "janela": 2001},
+           {"em": 5000, "acao": "fim"})",
+        {"--janela", "100"},
+        R"(, "janelas": )" + janelas_com_o_bloco_de_notas("twitch_7tv_respostas.json") + R"(, "frente": 2001)");
+    ASSERT_FALSE(estados(e).empty());
+    EXPECT_EQ(estados(e).back().second, "{\"site\":null}");
+    for (const auto& [t, l] : estados(e))
+        if (t >= 2100) {
+            EXPECT_EQ(l, "{\"site\":null}") << t;
+        }
 }

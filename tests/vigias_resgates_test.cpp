@@ -150,6 +150,25 @@ TEST(Resgates, TrocaDeCanalEntreABuscaEOAvisoDescartaAVolta) {
     EXPECT_GT(resgates(ficou)[0].first, 4400);
 }
 
+TEST(Resgates, AvisoQueChegaSemTextoEAvisadoQuandoOTextoVem) {
+    // A linha de cima chega sem o texto (a volta de 4 s a deixa de fora), a
+    // de baixo chega inteira e é avisada; o texto da de cima vem em 4,5 s e
+    // a volta de 6 s a avisa, mesmo estando acima de uma linha já vista.
+    const std::string texto =
+        R"({"em": 4500, "acao": "adicionar", "dentro_de": "r1", "elemento":
+            {"tipo": "Text", "nome": "bia redeemed Hidratar 100", "ret": [1366, 816, 1676, 836]}})";
+    const Execucao e = rodar_linha_do_tempo(
+        kCena, chega(3000, aviso("r1", "bia redeemed Hidratar 100", {}, 811)) + "," +
+                   chega(3000, aviso("r2", "caio redeemed Pular 50", {"caio redeemed Pular 50"}, 841)) + "," +
+                   texto + "," + fim(7000));
+    const auto r = resgates(e);
+    ASSERT_EQ(r.size(), 2u) << e.saida;
+    EXPECT_EQ(r[0], std::make_pair(std::int64_t{4000},
+                                   std::string(R"({"resgate":"caio redeemed Pular 50","canal":"tarsio_ao_vivo"})")));
+    EXPECT_EQ(r[1], std::make_pair(std::int64_t{6000},
+                                   std::string(R"({"resgate":"bia redeemed Hidratar 100","canal":"tarsio_ao_vivo"})")));
+}
+
 TEST(Resgates, TextoLongoSaiNosPrimeiros200Caracteres) {
     // Pedaços com brancos repetidos, tabulação e quebra de linha, e letras de
     // dois bytes: o corte é em caracteres, não em bytes.

@@ -8,9 +8,31 @@ bool comeca_com(std::string_view s, std::string_view prefixo) {
     return s.substr(0, prefixo.size()) == prefixo;
 }
 
+namespace {
+
+// A linha é um comando que o executor faz (os campos passam): uma linha
+// largada calada ("fixar abc") ou um emote recusado não é.
+bool eh_comando(std::string_view l) {
+    if (comeca_com(l, "emote ")) return ler_codigo_de_emote(l.substr(6)).has_value();
+    if (comeca_com(l, "perfil-botao ")) {
+        const std::string_view resto = l.substr(13);
+        const std::size_t branco = resto.find(' ');
+        return branco != std::string_view::npos &&
+               ler_comando_de_mensagem("perfil", resto.substr(branco + 1)).has_value();
+    }
+    for (const std::string_view verbo : {"responder", "perfil", "preparar"})
+        if (comeca_com(l, verbo) && l.size() > verbo.size() && l[verbo.size()] == ' ')
+            return ler_comando_de_mensagem(verbo, l.substr(verbo.size() + 1)).has_value();
+    return false;
+}
+
+}  // namespace
+
 std::size_t escolher_do_lote(const std::vector<std::string>& lote) {
     for (std::size_t i = lote.size(); i-- > 0;)
-        if (!comeca_com(lote[i], "preparar ")) return i;
+        if (!comeca_com(lote[i], "preparar ") && eh_comando(lote[i])) return i;
+    for (std::size_t i = lote.size(); i-- > 0;)
+        if (eh_comando(lote[i])) return i;
     return lote.empty() ? 0 : lote.size() - 1;
 }
 

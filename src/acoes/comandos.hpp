@@ -18,8 +18,10 @@ struct ComandoDeMensagem {
 
 bool comeca_com(std::string_view s, std::string_view prefixo);
 
-// A linha que o executor faz de um lote: a mais nova que não é "preparar ";
-// se todas forem, a mais nova.
+// A linha que o executor faz de um lote: entre as que são comandos (com os
+// campos certos), a mais nova que não é "preparar "; senão o "preparar " mais
+// novo; sem comando nenhum, a mais nova (que não faz nada ou só registra a
+// recusa do emote).
 std::size_t escolher_do_lote(const std::vector<std::string>& lote);
 
 // "nick TAB nome TAB texto" depois do verbo; nenhum quando o nick não é de

@@ -50,13 +50,35 @@ std::optional<uia::Elemento> caixa_com_foco(MemoriaDoExecutor& m, const uia::Ele
 
 namespace {
 
+// Quantos ancestrais a subida do foco até o documento olha: bem mais que a
+// profundidade de uma caixa de chat nas páginas dos sites.
+constexpr int kAncestraisAteODocumento = 64;
+
+// O elemento está dentro do documento da página (e não na interface do
+// próprio navegador: a barra de endereço, a busca na página, os menus)?
+bool dentro_da_pagina(const uia::Automacao& a, const uia::Elemento& e) {
+    auto pedido = a.pedido({Propriedade::tipo});
+    auto cru = a.caminhante_cru();
+    if (!pedido || !cru) return false;
+    if (e.tipo_atual().valor_ou(0) == uia::tipo::documento) return true;
+    uia::Elemento atual = e;
+    for (int i = 0; i < kAncestraisAteODocumento; ++i) {
+        auto pai = cru->pai(atual, *pedido);
+        if (!pai || !*pai) return false;
+        if ((*pai)->tipo_em_cache().valor_ou(0) == uia::tipo::documento) return true;
+        atual = std::move(**pai);
+    }
+    return false;
+}
+
 // O elemento com o foco é um campo de texto da página do navegador?
-bool foco_serve(const uia::Elemento& foco, Hwnd navegador) {
+bool foco_serve(const uia::Automacao& a, const uia::Elemento& foco, Hwnd navegador) {
     const auto dono = pl::processo_da_janela(navegador);
     if (!dono || foco.processo_atual().valor_ou(0) != dono->processo) return false;
     const std::string papel = foco.papel_atual().valor_ou({});
-    return papel == "textbox" || papel == "combobox" || papel == "searchbox" ||
-           foco.tipo_atual().valor_ou(0) == uia::tipo::edicao;
+    const bool campo = papel == "textbox" || papel == "combobox" || papel == "searchbox" ||
+                       foco.tipo_atual().valor_ou(0) == uia::tipo::edicao;
+    return campo && dentro_da_pagina(a, foco);
 }
 
 }  // namespace
@@ -69,7 +91,7 @@ void emote(MemoriaDoExecutor& m, const std::string& codigo) {
     // Esc fecharia a resposta que o site abriu.
     const bool resposta_aberta = contar_faixas_de_resposta(m.a, c->raiz, "") > 0;
     const std::string texto = " " + codigo + " ";
-    if (const auto foco = m.a.elemento_com_foco(); foco && foco_serve(*foco, c->alvo.janela)) {
+    if (const auto foco = m.a.elemento_com_foco(); foco && foco_serve(m.a, *foco, c->alvo.janela)) {
         digitar_texto(texto);
         // O Esc da lista de sugestões só vale na caixa do chat (sem ":" no
         // código não há lista, e nada a conferir).

@@ -11,6 +11,7 @@
 #include "estado/log.hpp"
 #include "estado/processo.hpp"
 #include "estado/saida.hpp"
+#include "janela/monitor.hpp"
 #include "janela/posicionamento.hpp"
 #include "localizador/cartao.hpp"
 #include "localizador/chat.hpp"
@@ -57,20 +58,18 @@ void perfil_na_kick(MemoriaDoExecutor& m, const Comeco& c, const ComandoDeMensag
 }
 
 // O buraco do cartão já na Vidrel, sem esperar a próxima volta do
-// localizador: o alvo publicado de agora com o buraco extra novo. Verdadeiro
-// quando o buraco é novo (o localizador, que também mede, pode ter chegado
-// antes e já contou no log).
-bool aplicar_buraco(const Retangulo& cartao) {
-    const bool novo = buraco_do_cartao.com([&](std::optional<Retangulo>& b) {
-        const bool era_vazio = !b;
-        b = cartao;
-        return era_vazio;
-    });
-    auto alvo = ALVO_PUBLICADO.copiar();
-    if (!alvo) return novo;
-    alvo->buraco_extra = buraco_extra(cartao, alvo->chat);
-    publicar_estado(alvo);
-    return novo;
+// localizador: o alvo publicado de agora com o buraco extra novo. Só se a aba
+// ainda é a do alvo e se o localizador não retirou nem trocou o alvo desde a
+// cópia: senão o buraco traria de volta um alvo que não está mais na tela.
+void aplicar_buraco(const Retangulo& cartao) {
+    buraco_do_cartao.guardar(cartao);
+    const auto alvo = ALVO_PUBLICADO.copiar();
+    if (!alvo) return;
+    const std::string titulo = TITULO_DO_ALVO.copiar();
+    if (titulo.empty() || como_esta(alvo->janela, titulo) != JanelaLida::igual) return;
+    Alvo com_buraco = *alvo;
+    com_buraco.buraco_extra = buraco_extra(cartao, alvo->chat);
+    publicar_estado_se(alvo, com_buraco);
 }
 
 // Espera o cartão aparecer (até 40 medidas, 25 ms entre elas) e o põe na Vidrel.
@@ -80,9 +79,9 @@ void esperar_o_cartao(MemoriaDoExecutor& m, const Comeco& c, const ComandoDeMens
     for (int i = 0; i < kMedidasDoCartao; ++i) {
         if (sala) {
             if (const auto medida = medir_cartao(m.a, *sala, nome, c.alvo.chat, true)) {
-                if (aplicar_buraco(medida->ret))
-                    registrar("perfil " + cmd.nick + ": buraco " + forma_de_depuracao(medida->ret) +
-                              ", topo por " + medida->peca);
+                registrar("perfil " + cmd.nick + ": buraco " + forma_de_depuracao(medida->ret) + ", topo por " +
+                          medida->peca);
+                aplicar_buraco(medida->ret);
                 registrar("perfil " + cmd.nick + ": cartão à vista em " + std::to_string(ms_desde(c.inicio)) +
                           " ms");
                 return;
@@ -202,10 +201,12 @@ void perfil_botao(MemoriaDoExecutor& m, const std::string& botao, const ComandoD
             }
             const auto invocou = b.invocar();
             std::string resultado = "apertado";
-            if (!invocou)
+            if (!invocou && invocou.erro().na_chamada_do_padrao)
                 resultado = "recusou o aperto (" + invocou.erro().texto() + ")";
+            else if (!invocou)
+                resultado = "falhou: " + invocou.erro().texto();
             else if (*invocou == uia::Padrao::ausente)
-                resultado = "falhou: sem InvokePattern";
+                resultado = std::string("falhou: ") + kSemInvokePattern;
             std::string linha = rotulo;
             linha += ": \"";
             linha += nome;

@@ -103,14 +103,20 @@ std::vector<std::pair<std::string, BotaoDoHover>> descendentes(const uia::Automa
     return r;
 }
 
+bool eh_botao_do_7tv(const std::string& chave) {
+    return chave.rfind("seventv-button|", 0) == 0 && chave.size() >= 5 &&
+           chave.compare(chave.size() - 5, 5, "|true") == 0;
+}
+
 // Os botões do 7TV que o hover trouxe: invocáveis e que não estavam antes.
+// Uma linha que ainda tem os botões de um hover anterior (a segunda resposta
+// à mesma linha) já os mostra antes: são eles os da linha.
 std::vector<BotaoDoHover> botoes_novos(const std::set<std::string>& antes,
                                        const std::vector<std::pair<std::string, BotaoDoHover>>& agora) {
+    const bool ja_estavam = std::any_of(antes.begin(), antes.end(), eh_botao_do_7tv);
     std::vector<BotaoDoHover> r;
     for (const auto& [chave, botao] : agora)
-        if (chave.rfind("seventv-button|", 0) == 0 && chave.size() >= 5 &&
-            chave.compare(chave.size() - 5, 5, "|true") == 0 && !antes.count(chave))
-            r.push_back(botao);
+        if (eh_botao_do_7tv(chave) && (ja_estavam || !antes.count(chave))) r.push_back(botao);
     return r;
 }
 
@@ -130,7 +136,16 @@ Pelo7tv pelo_7tv(MemoriaDoExecutor& m, const Comeco& c, const ComandoDeMensagem&
         return {};
     }
     Pelo7tv r{true, std::nullopt};
-    const Retangulo lr = linha->linha.retangulo_atual().valor_ou({});
+    // Sem o retângulo da linha não há onde pôr o ponteiro (o ponto seria o
+    // canto da tela, fora da Vidrel): sem hover, direto para a digitação.
+    const auto lido = linha->linha.retangulo_atual();
+    if (!lido || lido->vazio()) {
+        registrar(rotulo + ": linha do 7TV sem retângulo (" +
+                  (lido ? std::string("vazio") : lido.erro().texto()) + "); sem hover");
+        registrar(rotulo + ": pelo 7TV sem botão em " + std::to_string(ms_desde(inicio)) + " ms");
+        return r;
+    }
+    const Retangulo lr = *lido;
     const Ponto cursor = pl::posicao_do_cursor().value_or(Ponto{});
     // No meio da altura da linha, na coluna do ponteiro (sem sair 10 pixels
     // das pontas); numa linha estreita demais, no meio dela.
@@ -165,7 +180,7 @@ Pelo7tv pelo_7tv(MemoriaDoExecutor& m, const Comeco& c, const ComandoDeMensagem&
         for (const int pos : ordem_dos_botoes(static_cast<int>(botoes.size()), aprendido)) {
             const auto invocou = botoes[static_cast<std::size_t>(pos - 1)].e.invocar();
             if (!invocou || *invocou != uia::Padrao::feito) {
-                falha = invocou ? "sem InvokePattern" : invocou.erro().texto();
+                falha = invocou ? kSemInvokePattern : invocou.erro().texto();
                 continue;
             }
             algum_apertado = true;

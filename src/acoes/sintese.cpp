@@ -21,12 +21,14 @@ Aperto apertar(const uia::Elemento& medido, const uia::Elemento& invocado, std::
     const bool fora = !r || r->base <= r->topo || r->topo < topo || r->base > base;
     if (fora) {
         // Parte fora do chat visível: o site rola a linha para a vista antes.
+        // Uma rolagem que falhou pode ter andado a página mesmo assim: a
+        // pausa fica; só sem o padrão não há o que esperar.
         const auto rolou = medido.rolar_para_a_vista();
-        if (rolou && *rolou == uia::Padrao::feito) pl::dormir(60ms);
+        if (!rolou || *rolou == uia::Padrao::feito) pl::dormir(60ms);
     }
     const auto invocou = invocado.invocar();
     if (!invocou) return {false, invocou.erro().texto()};
-    if (*invocou == uia::Padrao::ausente) return {false, "sem InvokePattern: o elemento não tem o padrão"};
+    if (*invocou == uia::Padrao::ausente) return {false, kSemInvokePattern};
     return {true, "apertado"};
 }
 

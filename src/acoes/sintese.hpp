@@ -18,6 +18,9 @@
 
 // O resultado de um aperto, para a linha de log: "apertado", ou o texto da
 // falha ("falhou: " vem de quem registra).
+// O elemento sem o padrão Invoke (o pedido do padrão veio vazio).
+inline constexpr const char* kSemInvokePattern = "sem InvokePattern: o elemento não tem o padrão";
+
 struct Aperto {
     bool ok = false;
     std::string texto;

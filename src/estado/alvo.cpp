@@ -1,5 +1,7 @@
 #include "estado/alvo.hpp"
 
+#include <set>
+
 #include "estado/saida.hpp"
 
 const char* nome_do_site(Site s) { return s == Site::Kick ? "Kick" : "Twitch"; }
@@ -15,15 +17,19 @@ std::string ret_ou_nulo(const std::optional<Retangulo>& r) { return r ? retangul
 std::string linha_de_estado(const std::optional<Alvo>& alvo) {
     if (!alvo) return "{\"site\":null}";
     const Alvo& a = *alvo;
+    // A busca da página e a subida pela coluna do chat acham a mesma
+    // cobertura, e o cartão pode ser também uma delas: cada retângulo igual
+    // sai uma vez só, no lugar do primeiro.
     std::string buracos;
-    for (const Retangulo& b : a.buracos) {
+    std::set<std::string> escritos;
+    const auto juntar = [&](const Retangulo& b) {
+        std::string r = retangulo_json(b);
+        if (!escritos.insert(r).second) return;
         if (!buracos.empty()) buracos += ',';
-        buracos += retangulo_json(b);
-    }
-    if (a.buraco_extra) {
-        if (!buracos.empty()) buracos += ',';
-        buracos += retangulo_json(*a.buraco_extra);
-    }
+        buracos += r;
+    };
+    for (const Retangulo& b : a.buracos) juntar(b);
+    if (a.buraco_extra) juntar(*a.buraco_extra);
     std::optional<Retangulo> pagina;
     if (a.pagina) pagina = relativo_ao_chat(*a.pagina, a.chat);
     // O canal só tem letras, dígitos, "_" e "-"; o escape não muda um canal

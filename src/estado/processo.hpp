@@ -75,6 +75,12 @@ struct NickLembrado {
     Hwnd janela = 0;
 };
 
+// A última linha de estado escrita e o número do alvo de que ela veio.
+struct LinhaDeEstado {
+    std::string linha;
+    std::uint64_t versao = 0;
+};
+
 struct Processo {
     // A partida.
     std::atomic<Hwnd> JANELA{0};              // a Vidrel: a janela do app (hospedado) ou a nossa
@@ -90,7 +96,11 @@ struct Processo {
 
     // A publicação e a posição da Vidrel.
     Protegido<std::optional<Alvo>> ALVO_PUBLICADO;
-    Protegido<std::string> ULTIMA_LINHA_DE_ESTADO;
+    // Cada alvo guardado ganha um número, dado sob a trava do alvo; a linha
+    // de estado de um número mais velho que o da última escrita não sai (duas
+    // threads publicando: a saída termina no alvo que ficou guardado).
+    std::atomic<std::uint64_t> VERSAO_DO_ALVO{0};
+    Protegido<LinhaDeEstado> ULTIMA_LINHA_DE_ESTADO;
     Presa PRESA;
     std::atomic<Hwnd> PRESA_EM{0};  // o navegador a que a Vidrel está presa; 0 = flutuando
     std::atomic<bool> PRESA_RECUSADA{false};

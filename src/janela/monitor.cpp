@@ -1,6 +1,7 @@
 #include "janela/monitor.hpp"
 
 #include "estado/consultas.hpp"
+#include "estado/titulos.hpp"
 #include "plataforma/janelas.hpp"
 
 namespace pl = plataforma;
@@ -23,4 +24,10 @@ std::string descrever_monitor(Hwnd janela, Hwnd outra) {
 std::string descrever_janela_da_frente(Hwnd da_frente, Hwnd navegador) {
     return executavel_da_janela(da_frente).value_or("?") + " (" + descrever_monitor(da_frente, navegador) +
            ")";
+}
+
+JanelaLida como_esta(Hwnd janela, std::string_view titulo) {
+    if (!pl::existe_janela(janela) || pl::janela_minimizada(janela) || !pl::janela_visivel(janela))
+        return JanelaLida::sumiu;
+    return mesmo_titulo(pl::titulo_interno(janela), titulo) ? JanelaLida::igual : JanelaLida::titulo_mudou;
 }

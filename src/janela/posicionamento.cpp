@@ -166,12 +166,10 @@ bool chave_ligada() {
     });
 }
 
-void publicar_estado(const std::optional<Alvo>& novo) {
-    const bool igual = ALVO_PUBLICADO.com([&](std::optional<Alvo>& guardado) {
-        if (guardado == novo) return true;
-        guardado = novo;
-        return false;
-    });
+namespace {
+
+// O que vem depois de guardar: a linha do app (ou a nossa janela) e a posição.
+void depois_de_guardar(const std::optional<Alvo>& novo, bool igual, std::uint64_t versao) {
     const Hwnd vidrel = JANELA.load();
     if (igual) {
         // O app pode ter mexido na janela dele: volta para cima do chat.
@@ -187,12 +185,46 @@ void publicar_estado(const std::optional<Alvo>& novo) {
         return;
     }
     const std::string linha = linha_de_estado(novo);
-    processo().ULTIMA_LINHA_DE_ESTADO.com([&](std::string& ultima) {
-        if (linha == ultima) return;
+    // Outra thread guardou um alvo mais novo e já escreveu a linha dele: esta
+    // ficou velha antes de sair.
+    const bool mais_novo = processo().ULTIMA_LINHA_DE_ESTADO.com([&](LinhaDeEstado& ultima) {
+        if (versao < ultima.versao) return false;
+        ultima.versao = versao;
+        if (linha == ultima.linha) return true;
         escrever_linha(linha);
-        ultima = linha;
+        ultima.linha = linha;
+        return true;
     });
-    if (novo && vidrel != 0) posicionar(vidrel, *novo, ModoDePosicao::de_outra_thread);
+    if (mais_novo && novo && vidrel != 0) posicionar(vidrel, *novo, ModoDePosicao::de_outra_thread);
+}
+
+// Guarda "novo" sob a trava do alvo quando "pode" aceita o guardado, com o
+// número da versão dado na mesma trava. Verdadeiro quando guardou.
+template <class Pode>
+bool guardar_e_publicar(const std::optional<Alvo>& novo, Pode pode) {
+    std::uint64_t versao = 0;
+    bool igual = false;
+    const bool guardou = ALVO_PUBLICADO.com([&](std::optional<Alvo>& guardado) {
+        if (!pode(guardado)) return false;
+        igual = guardado == novo;
+        if (!igual) {
+            guardado = novo;
+            versao = ++processo().VERSAO_DO_ALVO;
+        }
+        return true;
+    });
+    if (guardou) depois_de_guardar(novo, igual, versao);
+    return guardou;
+}
+
+}  // namespace
+
+void publicar_estado(const std::optional<Alvo>& novo) {
+    guardar_e_publicar(novo, [](const std::optional<Alvo>&) { return true; });
+}
+
+bool publicar_estado_se(const std::optional<Alvo>& esperado, const std::optional<Alvo>& novo) {
+    return guardar_e_publicar(novo, [&](const std::optional<Alvo>& guardado) { return guardado == esperado; });
 }
 
 void posicionar(Hwnd vidrel, const Alvo& e, ModoDePosicao modo) {

@@ -17,6 +17,11 @@ enum class ModoDePosicao {
 
 // Guarda o alvo, avisa o app ou a nossa janela e move a Vidrel.
 void publicar_estado(const std::optional<Alvo>& novo);
+// O mesmo, só se o alvo publicado ainda é "esperado" (comparado e trocado
+// sob a trava do alvo): quem copiou o alvo para mudar um pedaço dele não traz
+// de volta um alvo que o localizador retirou ou trocou no meio. Verdadeiro
+// quando guardou.
+bool publicar_estado_se(const std::optional<Alvo>& esperado, const std::optional<Alvo>& novo);
 void posicionar(Hwnd vidrel, const Alvo& estado, ModoDePosicao modo);
 // Solta a Vidrel do navegador, com o motivo no log; flutuando, não faz nada.
 void soltar(Hwnd vidrel, std::string_view motivo);

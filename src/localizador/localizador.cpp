@@ -25,16 +25,6 @@ constexpr auto kDepoisDaTelaCheia = 1500ms;
 constexpr auto kDepoisDaPaginaAndar = 2500ms;
 constexpr auto kDepoisDeBuscaSemChat = 3s;
 
-// Uma leitura demora (cada chamada vai ao navegador e espera por ele): no
-// fim dela, a janela ainda é a que foi lida?
-enum class Janela { igual, titulo_mudou, sumiu };
-
-Janela como_esta(const JanelaDeLive& j) {
-    if (!pl::existe_janela(j.janela) || pl::janela_minimizada(j.janela) || !pl::janela_visivel(j.janela))
-        return Janela::sumiu;
-    return mesmo_titulo(pl::titulo_interno(j.janela), j.titulo) ? Janela::igual : Janela::titulo_mudou;
-}
-
 // "quando" foi há menos de "d".
 bool ha_menos_de(const std::optional<pl::Instante>& quando, pl::Duracao d) {
     return quando && pl::agora() - *quando < d;
@@ -190,8 +180,11 @@ void Localizador::janela_andou(const JanelaDeLive& j) {
 
 // O alvo publicado, a caixa e o botão da última busca, a boa leitura e a
 // página de antes andam juntos com a janela.
-void Localizador::transladar(std::int64_t dx, std::int64_t dy) {
-    if (auto publicado = ALVO_PUBLICADO.copiar()) {
+bool Localizador::transladar(std::int64_t dx, std::int64_t dy) {
+    // Só a mesma aba, à vista: com outra aba ou a janela minimizada, a volta
+    // seguinte retira o alvo, e andar com ele publicaria um chat que não está lá.
+    if (como_esta(janela_, titulo_) != JanelaLida::igual) return false;
+    if (const auto publicado = ALVO_PUBLICADO.copiar()) {
         Alvo a = *publicado;
         a.chat = deslocar(a.chat, dx, dy);
         if (a.pagina) a.pagina = deslocar(*a.pagina, dx, dy);
@@ -199,8 +192,10 @@ void Localizador::transladar(std::int64_t dx, std::int64_t dy) {
         if (a.origem_cliente)
             a.origem_cliente = Ponto{somar_saturado(a.origem_cliente->x, dx),
                                      somar_saturado(a.origem_cliente->y, dy)};
-        // O buraco do cartão é relativo ao chat: anda sozinho.
-        publicar_estado(a);
+        // O buraco do cartão é relativo ao chat: anda sozinho. Se o executor
+        // publicou o buraco dele no meio, esta volta fica sem andar; a
+        // seguinte anda com o alvo novo.
+        publicar_estado_se(publicado, a);
     }
     // A caixa e o botão da última busca andam junto; senão a próxima
     // releitura publicaria o botão no lugar velho.
@@ -214,6 +209,7 @@ void Localizador::transladar(std::int64_t dx, std::int64_t dy) {
         boa_->r.pagina = deslocar(boa_->r.pagina, dx, dy);
     }
     if (pagina_anterior_) pagina_anterior_ = deslocar(*pagina_anterior_, dx, dy);
+    return true;
 }
 
 // Chamada antes de cada ida ao navegador durante uma leitura da página:
@@ -224,18 +220,13 @@ void Localizador::seguir_a_janela() {
     // O batimento também não espera a leitura: só falta durante uma ida parada.
     bater_e_conferir();
     if (!mostrado_ || !janela_ || !ret_janela_) return;
-    // Só a mesma aba, à vista: com outra aba ou a janela minimizada, a volta
-    // seguinte retira o alvo, e andar com ele publicaria um chat que não está lá.
     // O retângulo primeiro: quase sempre a janela não andou, e a conferência
     // da aba (título, visível, minimizada) fica só para quando andou.
     const auto ret = pl::retangulo_da_janela(janela_);
     if (!ret || !so_transladou(*ret_janela_, *ret)) return;
-    JanelaDeLive seguida;
-    seguida.janela = janela_;
-    seguida.titulo = titulo_;
-    if (como_esta(seguida) != Janela::igual) return;
-    transladar(std::int64_t{ret->esquerda} - ret_janela_->esquerda,
-               std::int64_t{ret->topo} - ret_janela_->topo);
+    if (!transladar(std::int64_t{ret->esquerda} - ret_janela_->esquerda,
+                    std::int64_t{ret->topo} - ret_janela_->topo))
+        return;
     ret_janela_ = ret;
     andou_lendo_ = true;
 }
@@ -300,7 +291,7 @@ void Localizador::acompanhar_o_cartao(Hwnd janela, const Retangulo& chat) {
 void Localizador::publicar_leitura(const JanelaDeLive& j, const Releitura& r) {
     // Nenhuma linha de estado de uma leitura velha: a janela tem de estar
     // como estava quando a leitura começou (a releitura também demora).
-    if (como_esta(j) != Janela::igual) {
+    if (como_esta(j.janela, j.titulo) != JanelaLida::igual) {
         forcar_busca_ = true;
         return;
     }
@@ -350,7 +341,18 @@ void Localizador::publicar_leitura(const JanelaDeLive& j, const Releitura& r) {
         modal_logado_ = false;
         registrar("modal da página fechou");
     }
-    acompanhar_o_cartao(j.janela, r.chat);
+    // O cartão também vai ao navegador, e a janela pode andar, trocar de aba
+    // ou fechar enquanto ele é medido: a janela é conferida de novo depois,
+    // logo antes de publicar.
+    {
+        Lendo lendo(*this);
+        acompanhar_o_cartao(j.janela, r.chat);
+    }
+    if (andou_lendo_) return;  // a Vidrel já andou; a volta seguinte relê
+    if (como_esta(j.janela, j.titulo) != JanelaLida::igual) {
+        forcar_busca_ = true;
+        return;
+    }
     PecasDoAlvo p;
     p.site = atual.site;
     p.canal = atual.leitura.canal;
@@ -494,13 +496,13 @@ void Localizador::buscar(const JanelaDeLive& j) {
     }
     // A janela fechou, minimizou ou sumiu durante a leitura: o que foi lido
     // não vale para nada que esteja na tela; a próxima volta vê o que houve.
-    const Janela agora_esta = como_esta(j);
-    if (agora_esta == Janela::sumiu) {
+    const JanelaLida agora_esta = como_esta(j.janela, j.titulo);
+    if (agora_esta == JanelaLida::sumiu) {
         forcar_busca_ = true;
         return;
     }
     // O título mudou durante a leitura: o resultado é de outra aba.
-    if (agora_esta == Janela::titulo_mudou && descartes_seguidos_ < 3) {
+    if (agora_esta == JanelaLida::titulo_mudou && descartes_seguidos_ < 3) {
         ++descartes_seguidos_;
         registrar("alvo da aba velha descartado: o título mudou durante a leitura");
         forcar_busca_ = true;

@@ -63,7 +63,8 @@ private:
     void bater_e_conferir();
     void sem_navegador();
     void janela_andou(const JanelaDeLive& j);
-    void transladar(std::int64_t dx, std::int64_t dy);
+    // Falso (nada andou) quando a janela não mostra mais a aba seguida.
+    bool transladar(std::int64_t dx, std::int64_t dy);
     void seguir_a_janela();
     // Enquanto a página é lida, cada ida ao navegador começa seguindo a
     // janela que só andou: a Vidrel não espera a leitura acabar. O que essa

@@ -38,6 +38,9 @@ inline constexpr std::int32_t ARGUMENTO_INVALIDO = static_cast<std::int32_t>(0x8
 struct Erro {
     std::int32_t hresult = 0;
     std::string descricao;  // do IErrorInfo da thread, quando havia
+    // Num padrão: quem falhou foi a chamada dele (Invoke, ScrollIntoView), e
+    // não o pedido do padrão (GetCurrentPatternAs) nem a ida ao elemento.
+    bool na_chamada_do_padrao = false;
 
     // "HRESULT 0x80040201" (mais a descrição, se houver).
     std::string texto() const {

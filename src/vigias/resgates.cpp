@@ -130,6 +130,22 @@ std::optional<std::vector<VigiaDeResgates::Achado>> VigiaDeResgates::procurar(Hw
     return r;
 }
 
+// Só as 200 linhas mais novas contam: um aviso com 200 outros abaixo dele já
+// estava na página quando aqueles chegaram (e só 200 cabem nos vistos). Os
+// achados de uma mesma linha vêm juntos e contam uma vez.
+std::size_t VigiaDeResgates::desde_as_200_mais_novas(const std::vector<Achado>& achados) const {
+    if (achados.size() <= kVistosNoMaximo) return 0;
+    std::size_t desde = achados.size();
+    std::size_t linhas = 0;
+    while (desde > 0 && linhas < kVistosNoMaximo) {
+        --desde;
+        if (desde + 1 == achados.size() ||
+            !a_.mesmo_elemento(achados[desde].linha, achados[desde + 1].linha).valor_ou(false))
+            ++linhas;
+    }
+    return desde;
+}
+
 bool VigiaDeResgates::ja_visto(const uia::Elemento& linha) const {
     // Do mais novo para o mais velho: a linha vista mais abaixo na página é a
     // que a volta procura, e ela costuma ser a última guardada.
@@ -155,26 +171,17 @@ void VigiaDeResgates::volta() {
     const bool mesmo_canal = ALVO_PUBLICADO.com(
         [&](const std::optional<Alvo>& agora) { return agora && agora->canal == canal_atual_; });
     if (!mesmo_canal) return;
-    // O chat cresce para baixo: o que está acima de uma linha já vista já
-    // estava na página, visto ou não (numa página com mais de 200 avisos, os
-    // de cima saíram da lista e seriam avisados de novo a cada volta).
-    std::size_t novos_desde = 0;
-    for (std::size_t i = achados->size(); i-- > 0;) {
-        if (ja_visto((*achados)[i].linha)) {
-            novos_desde = i + 1;
-            break;
-        }
-    }
-    std::optional<uia::Elemento> anterior;
-    for (std::size_t i = novos_desde; i < achados->size(); ++i) {
+    // Cada achado contra a lista dos vistos: uma linha deixada de fora numa
+    // volta (sem o texto ainda, uma subida ou comparação que falhou) ainda é
+    // avisada na seguinte, mesmo depois de uma linha mais nova já avisada.
+    for (std::size_t i = desde_as_200_mais_novas(*achados); i < achados->size(); ++i) {
         Achado& a = (*achados)[i];
-        // Dois achados de uma mesma linha vêm um atrás do outro: um aviso só.
-        if (anterior && a_.mesmo_elemento(*anterior, a.linha).valor_ou(true)) continue;
+        // Dois achados de uma mesma linha: o segundo já está nos vistos.
+        if (ja_visto(a.linha)) continue;
         if (canal_atual_ && !primeira_volta_) {
             registrar("resgate em " + *canal_atual_ + ": " + a.texto);
             escrever_linha(linha_de_resgate(a.texto, *canal_atual_));
         }
-        anterior = a.linha;
         vistos_.push_back(std::move(a.linha));
         // Só os 200 mais novos, também no meio de uma volta com muitos achados.
         if (vistos_.size() > kVistosNoMaximo) vistos_.pop_front();

@@ -49,6 +49,7 @@ private:
                                                 const uia::Elemento& achado) const;
     std::string texto_da_linha(const uia::Elemento& linha) const;
     bool ja_visto(const uia::Elemento& linha) const;
+    std::size_t desde_as_200_mais_novas(const std::vector<Achado>& achados) const;
 
     uia::Automacao a_;
     std::optional<std::string> canal_atual_;

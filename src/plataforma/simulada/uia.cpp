@@ -431,24 +431,46 @@ Resultado<std::uint32_t> Elemento::processo_atual() const {
     });
 }
 
-Resultado<Padrao> Elemento::invocar() const {
+namespace {
+
+// GetCurrentPatternAs e a chamada do padrão numa ida só. A falha "chamada"
+// da cena (Invoke, ScrollIntoView) é a da chamada do padrão; a falha
+// "GetCurrentPatternAs" com a chave do elemento é a do pedido, como a de um
+// elemento que sumiu.
+template <class F>
+Resultado<Padrao> usar_padrao(const Elemento& el, const char* chamada, F chamar_o_padrao) {
     simulada::Json foto;
-    const auto r = viva<Padrao>(*this, "Invoke", [&](AreaDeTrabalho& a, const ElementoSim& e) {
+    bool chegou = false;  // a ida passou das falhas da cena e achou o elemento
+    bool no_pedido = false;
+    auto r = viva<Padrao>(el, chamada, [&](AreaDeTrabalho& a, const ElementoSim& e) -> Resultado<Padrao> {
+        chegou = true;
+        if (auto hr = a.deve_falhar("GetCurrentPatternAs", e.janela_dona, e.chave)) {
+            no_pedido = true;
+            return erro(*hr);
+        }
         foto = foto_da_acao(e);
-        return simulada::invocar_uia(a, impl->no);
+        return chamar_o_padrao(a, el.impl->no);
     });
-    if (r) rastrear_acao("Invoke", std::move(foto), *r == Padrao::feito);
-    return r;
+    if (r) {
+        rastrear_acao(chamada, std::move(foto), *r == Padrao::feito);
+        return r;
+    }
+    Erro falha = r.erro();
+    if (!chegou && el.impl && el.impl->no) {
+        AreaDeTrabalho& a = area();
+        std::lock_guard g(a.m);
+        falha.na_chamada_do_padrao = a.vivo(el.impl->no);
+    }
+    falha.na_chamada_do_padrao = falha.na_chamada_do_padrao && !no_pedido;
+    return falha;
 }
 
+}  // namespace
+
+Resultado<Padrao> Elemento::invocar() const { return usar_padrao(*this, "Invoke", simulada::invocar_uia); }
+
 Resultado<Padrao> Elemento::rolar_para_a_vista() const {
-    simulada::Json foto;
-    const auto r = viva<Padrao>(*this, "ScrollIntoView", [&](AreaDeTrabalho& a, const ElementoSim& e) {
-        foto = foto_da_acao(e);
-        return simulada::rolar_uia(a, impl->no);
-    });
-    if (r) rastrear_acao("ScrollIntoView", std::move(foto), *r == Padrao::feito);
-    return r;
+    return usar_padrao(*this, "ScrollIntoView", simulada::rolar_uia);
 }
 
 Feito Elemento::focar() const {

@@ -42,9 +42,11 @@ Regiao Regiao::menos(const Regiao& outra) const {
 std::optional<Regiao> regiao_da_janela(Hwnd janela) {
     Regiao r = Regiao::entregue_a_nos(handle_de(CreateRectRgn(0, 0, 0, 0)));
     if (!r) return std::nullopt;
-    // NULLREGION ou ERROR: a janela não tem região (a chamada não mexeu na nossa).
+    // ERROR: a janela não tem região (a chamada não mexeu na nossa).
+    // NULLREGION é uma região vazia de verdade (a janela não aparece em lugar
+    // nenhum) e volta como foi salva, não como a janela inteira.
     const int tipo = GetWindowRgn(win32::hwnd(janela), hrgn(r.handle()));
-    if (tipo != SIMPLEREGION && tipo != COMPLEXREGION) return std::nullopt;
+    if (tipo != SIMPLEREGION && tipo != COMPLEXREGION && tipo != NULLREGION) return std::nullopt;
     return r;
 }
 

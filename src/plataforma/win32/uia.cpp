@@ -229,7 +229,11 @@ Resultado<Padrao> usar_padrao(const Elemento& el, PATTERNID padrao, const IID& i
     if (FAILED(hr)) return erro_de(hr);
     if (!p) return Padrao::ausente;
     hr = (p.get()->*metodo)();
-    if (FAILED(hr)) return erro_de(hr);
+    if (FAILED(hr)) {
+        Erro falha = erro_de(hr);
+        falha.na_chamada_do_padrao = true;
+        return falha;
+    }
     return Padrao::feito;
 }
 
