@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "ajuda.hpp"
 
 namespace {
@@ -108,6 +110,37 @@ TEST(PerfilBotao, SussurrarESubApertamOBotaoCerto) {
     const Execucao e = rodar("twitch_respostas.json", entrada(1000, "perfil-botao sussurrar  visitante20") +
                                                           R"(, {"em": 4000, "acao": "fim"})");
     EXPECT_NE(e.log_com("perfil-botao sussurrar visitante20: \"Whisper\" apertado em "), "") << e.erro;
+}
+
+TEST(PerfilBotao, CadaFalhaDoApertoComOSeuTexto) {
+    // O pedido do padrão que falha, a chamada Invoke que o navegador recusa
+    // e o botão sem o padrão: cada um com a sua linha, o HRESULT junto.
+    const auto rodar_com = [](const std::string& falha, const std::string& extras) {
+        return rodar("twitch_respostas.json",
+                     falha + entrada(1000, "perfil-botao seguir visitante20") + R"(, {"em": 4000, "acao": "fim"})",
+                     extras);
+    };
+    const std::string prefixo = "perfil-botao seguir visitante20: \"Follow\" ";
+    const Execucao pedido = rodar_com(
+        R"({"em": 0, "acao": "falhar", "chamada": "GetCurrentPatternAs", "chave": "seguir", "hresult": "0x80131505"},)",
+        "");
+    EXPECT_EQ(pedido.log_com(prefixo).rfind(prefixo + "falhou: HRESULT 0x80131505 em ", 0), 0u) << pedido.erro;
+    const Execucao recusa = rodar_com(
+        R"({"em": 0, "acao": "falhar", "chamada": "Invoke", "chave": "seguir", "hresult": "0x80040202"},)", "");
+    EXPECT_EQ(recusa.log_com(prefixo).rfind(prefixo + "recusou o aperto (HRESULT 0x80040202) em ", 0), 0u)
+        << recusa.erro;
+
+    Json reacoes = Json::parse(cena_derivada("twitch_respostas.json", "{}"))["reacoes"];
+    std::function<void(Json&)> sem_padrao = [&](Json& j) {
+        if (j.is_object() && j.value("chave", "") == "seguir" && j.contains("tipo")) j["padroes"] = Json::array();
+        if (j.is_object() || j.is_array())
+            for (Json& f : j) sem_padrao(f);
+    };
+    sem_padrao(reacoes);
+    const Execucao ausente = rodar_com("", R"(, "reacoes": )" + reacoes.dump());
+    EXPECT_EQ(ausente.log_com(prefixo).rfind(prefixo + "falhou: sem InvokePattern: o elemento não tem o padrão em ", 0),
+              0u)
+        << ausente.erro;
 }
 
 TEST(PerfilBotao, ComO7tvParaComALinhaDele) {

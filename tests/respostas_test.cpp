@@ -194,6 +194,29 @@ TEST(Responder, BotaoQueSomeDepoisDoPrepararFalhaEAindaDigita) {
     EXPECT_EQ(digitados(e), (std::vector<std::string>{"@visitante20 "}));
 }
 
+TEST(Responder, LinhaQuePassaDaBaseDoChatRolaEEspera60Ms) {
+    // A última linha desce 20 pixels abaixo do chat: o site a rola para a
+    // vista e, 60 ms depois, o botão é apertado; também quando a rolagem
+    // falha (ela pode ter andado a página mesmo assim).
+    const std::string desce =
+        R"({"em": 500, "acao": "elemento", "chave": "msg20", "ret": [1362, 861, 1682, 897], "padroes": ["rolar"]},)";
+    for (const std::string& falha :
+         {std::string(), std::string(R"({"em": 0, "acao": "falhar", "chamada": "ScrollIntoView", "chave": "msg20"},)")}) {
+        const Execucao e = rodar_linha_do_tempo("twitch_respostas.json",
+                                                falha + desce + entrada(1000, kResponder20) +
+                                                    R"(, {"em": 3000, "acao": "fim"})",
+                                                {"--janela", "100", "--rastro-uia"});
+        std::int64_t rolou = -1, apertou = -1;
+        for (const Json& j : e.rastro) {
+            if (j.value("uia", "") == "ScrollIntoView") rolou = j["t"];
+            if (j.value("uia", "") == "Invoke" && j.value("chave", "") == "responder20") apertou = j["t"];
+        }
+        ASSERT_GE(rolou, 1000) << falha << e.erro;
+        EXPECT_EQ(apertou - rolou, 60) << falha;
+        EXPECT_EQ(apertados(e), (std::vector<std::string>{"responder20"})) << falha;
+    }
+}
+
 TEST(Responder, InvokeQueFalhaRegistraOErro) {
     const Execucao e = rodar(
         "twitch_respostas.json",
