@@ -10,6 +10,7 @@
 #include "comum/texto.hpp"
 #include "plataforma/simulada/cena_limites.hpp"
 #include "plataforma/simulada/cena_montador.hpp"
+#include "plataforma/simulada/chromium.hpp"
 #include "plataforma/simulada/console.hpp"
 #include "plataforma/simulada/foto.hpp"
 #include "plataforma/sistema.hpp"
@@ -81,6 +82,20 @@ void aplicar_restaurar(AplicacaoNaArea& p) {
 
 void conferir_fechar(Conferencia& c) { c.r.fechar(c.janela_existente("janela")); }
 void aplicar_fechar(AplicacaoNaArea& p) { p.a.fechar(p.h); }
+
+// O processo da janela morre: todas as janelas dele fecham, e os elementos
+// que o programa guardou delas respondem como um servidor COM que sumiu. Na
+// validação só a janela citada fecha; um evento posterior sobre outra janela
+// do mesmo processo fica "ignorado" na hora, como sobre uma janela fechada.
+void aplicar_morrer(AplicacaoNaArea& p) {
+    const std::uint32_t processo = p.j->processo;
+    std::vector<Hwnd> delas;
+    for (const auto& [h, j] : p.a.janelas)
+        if (j.processo == processo) delas.push_back(h);
+    for (Hwnd h : delas) p.a.janelas_de_processo_morto.insert(h);
+    for (Hwnd h : delas)
+        if (p.a.achar(h) && !p.a.achar(h)->pai) p.a.fechar(h);
+}
 
 void conferir_frente(Conferencia& c) {
     if (c.l.inteiro("janela") != 0) c.janela_existente("janela");
@@ -157,6 +172,7 @@ void aplicar_elemento(AplicacaoNaArea& p) {
     if (it == p.a.por_chave.end()) return;
     const Retangulo antes = it->second->ret;
     Montador::campos(p.l, *it->second);
+    derivar_da_web(*it->second);
     if (p.l.tem("deslocar")) {
         const Ponto d = p.l.ponto("deslocar");
         std::vector<ElementoPtr> um{it->second};
@@ -404,6 +420,7 @@ const AcaoDaCena kAcoes[] = {
     {.nome = "minimizar", .conferir = so_a_janela, .na_area = aplicar_minimizar, .so_com_a_janela = true},
     {.nome = "restaurar", .conferir = so_a_janela, .na_area = aplicar_restaurar, .so_com_a_janela = true},
     {.nome = "fechar", .conferir = conferir_fechar, .na_area = aplicar_fechar, .so_com_a_janela = true},
+    {.nome = "morrer", .conferir = conferir_fechar, .na_area = aplicar_morrer, .so_com_a_janela = true},
     {.nome = "frente", .conferir = conferir_frente, .na_area = aplicar_frente},
     {.nome = "abrir", .conferir = conferir_abrir, .na_area = aplicar_abrir},
     {.nome = "arrasto", .conferir = conferir_arrasto, .na_area = aplicar_arrasto, .so_com_a_janela = true},

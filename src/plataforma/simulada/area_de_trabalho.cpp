@@ -65,6 +65,9 @@ void AreaDeTrabalho::limpar() {
     reacoes.clear();
     sob_o_ponteiro.clear();
     disparadas.clear();
+    adiados_da_pagina.clear();
+    chromium = ChromiumSim{};
+    janelas_de_processo_morto.clear();
     depois_da_reacao = nullptr;
     rastrear_uia = false;
     foco_uia.reset();

@@ -30,6 +30,23 @@ namespace plataforma::simulada {
 std::optional<std::int32_t> tipo_de_controle(const std::string& nome);
 std::string nome_do_tipo(std::int32_t tipo);
 
+// O que a página diz de um elemento descrito como a web o descreve (o campo
+// "web" da cena); o resto sai das regras do Chromium (chromium.hpp).
+struct FatosDaWeb {
+    std::string papel;        // "generic", "button", "dialog", "text"...
+    bool aria = false;        // tem algum atributo aria-*
+    bool clicavel = false;    // alguém escuta o clique nele
+    bool expansivel = false;  // aria-expanded ou aria-haspopup
+    bool alterna = false;     // um botão de alternar (aria-pressed)
+    bool editavel = false;    // a raiz de um contenteditable
+    bool rola = false;        // rola o que tem dentro (overflow)
+    bool oculto = false;      // aria-hidden ou display:none: ele e os de baixo fora da árvore
+    std::string descricao;
+    // Os campos de UI Automation dados na própria cena, que valem por cima.
+    bool tipo_dado = false, papel_dado = false, controle_dado = false, padroes_dado = false,
+         focavel_dado = false;
+};
+
 struct ElementoSim {
     int numero = 0;     // identidade em tempo de execução
     std::string chave;  // nome do elemento na cena (opcional)
@@ -48,6 +65,7 @@ struct ElementoSim {
     bool focavel = true;
     bool controle = true;  // aparece na visão de controle (não só na crua)
     bool removido = false;
+    std::optional<FatosDaWeb> web;  // descrito como a web o descreve
     // O elemento de uma janela (ElementFromHandle), feito pela simulação: o
     // nome, a classe e o retângulo vêm da própria janela.
     bool eh_janela = false;
@@ -106,9 +124,30 @@ struct JanelaSim {
     std::optional<PinturaRegistrada> ultima_pintura;
     int pinturas = 0;
 
+    // O provedor de UI Automation do próprio programa da janela, que responde
+    // antes do que o Windows sabe dela (o Chrome diz que a janela de topo é
+    // um Pane); o que ele não diz vem da janela.
+    struct Provedor {
+        std::optional<std::int32_t> tipo;
+        std::optional<std::string> nome, classe;
+    } provedor;
+
     // Elementos de UI Automation abaixo do elemento da janela.
     std::vector<ElementoPtr> arvore;
     ElementoPtr elemento;  // o da própria janela, feito na primeira consulta
+};
+
+// O Chromium da cena: quanto o foco e a rolagem levam para chegar depois do
+// pedido, e a partida em duas fases de cada janela (a árvore chega depois da
+// primeira ida; a classe e o id, depois do modo de leitor de tela que a
+// primeira leitura de propriedade liga).
+struct ChromiumSim {
+    std::int64_t foco_ms = 0;
+    std::int64_t rolagem_ms = 0;
+    std::int64_t arvore_ms = 0;
+    std::int64_t leitor_ms = 0;
+    std::map<Hwnd, plataforma::Instante> primeira_ida;     // por janela de topo
+    std::map<Hwnd, plataforma::Instante> primeira_leitura;  // idem
 };
 
 // Uma chamada que a cena manda demorar (tempo do relógio do programa).
@@ -237,6 +276,18 @@ public:
     std::vector<ReacaoSim> reacoes;
     std::vector<std::weak_ptr<ElementoSim>> sob_o_ponteiro;
     std::vector<ReacaoSim> disparadas;
+    // O que a página faz sozinha um tempo depois (o foco e a rolagem do
+    // Chromium, que chegam depois do pedido): começa como as reações, quando
+    // a trava for solta, numa thread que espera o tempo e aplica com a trava.
+    struct Adiado {
+        std::int64_t depois_ms = 0;
+        std::function<void(AreaDeTrabalho&)> fazer;
+    };
+    std::vector<Adiado> adiados_da_pagina;
+    ChromiumSim chromium;
+    // Os processos que morreram (ação "morrer"): os elementos das janelas
+    // deles respondem como um servidor COM que sumiu.
+    std::set<Hwnd> janelas_de_processo_morto;
 
     // Esvazia tudo (antes de carregar outra cena).
     void limpar();
@@ -274,6 +325,7 @@ public:
     // O elemento de uma janela: para uma filha citada como "hwnd" de algum
     // elemento da janela de topo, esse elemento; senão um feito para a janela.
     ElementoPtr elemento_de(Hwnd h);
+    static std::int32_t tipo_da_janela(const JanelaSim& j);
     ElementoPtr raiz();
     // Filhos na visão crua: a árvore da janela, as janelas filhas que nenhum
     // elemento cita e as janelas possuídas por ela (a Vidrel, por exemplo).

@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "plataforma/simulada/area_de_trabalho.hpp"
+#include "plataforma/simulada/chromium.hpp"
 #include "plataforma/sistema.hpp"
 
 namespace plataforma::simulada {
@@ -49,14 +50,34 @@ ElementoPtr AreaDeTrabalho::elemento_de(Hwnd h) {
         j->elemento->eh_janela = true;
         j->elemento->janela_nativa = h;
         j->elemento->janela_dona = h;
-        j->elemento->tipo = j->pai ? kPainel : kJanela;
     }
+    j->elemento->tipo = tipo_da_janela(*j);
     return j->elemento;
+}
+
+// O tipo do elemento de uma janela: o que o provedor do programa dela diz
+// e, sem ele, o do provedor de janela do Windows (Wine,
+// dlls/uiautomationcore/tests/uiautomation.c, hwnd_control_type_test): Window
+// para a de topo com moldura, Pane para a filha e para a janela solta sem
+// título (um popup ou uma janela de ferramenta sem WS_CAPTION).
+std::int32_t AreaDeTrabalho::tipo_da_janela(const JanelaSim& j) {
+    if (j.provedor.tipo) return *j.provedor.tipo;
+    if (j.pai) return kPainel;
+    constexpr std::uint32_t kComTitulo = 0x00C00000u;  // WS_CAPTION
+    constexpr std::uint32_t kJanelaDeApp = 0x00040000u;  // WS_EX_APPWINDOW
+    const bool titulo = (j.estilo & kComTitulo) == kComTitulo;
+    if ((j.estilo_ex & kJanelaDeApp) || titulo) return kJanela;
+    const bool solta = (j.estilo & estilo::popup) || (j.estilo_ex & estilo_ex::ferramenta);
+    return solta ? kPainel : kJanela;
 }
 
 bool AreaDeTrabalho::vivo(const ElementoPtr& e) {
     if (!e || e->removido) return false;
     if (e == raiz_uia) return true;
+    // Um elemento que a página escondeu (aria-hidden, display:none), ou que
+    // está debaixo de um, saiu da árvore do Chromium.
+    for (ElementoSim* x = e.get(); x; x = x->pai.lock().get())
+        if (x->web && x->web->oculto) return false;
     return achar(e->janela_dona) != nullptr;
 }
 
@@ -72,27 +93,37 @@ std::vector<ElementoPtr> AreaDeTrabalho::filhos(const ElementoPtr& e) {
         }
         return r;
     }
+    // Os escondidos pela página não estão na árvore, e os de baixo deles
+    // também não (não sobem para o lugar deles).
+    const auto juntar = [&](const std::vector<ElementoPtr>& de) {
+        for (const ElementoPtr& f : de)
+            if (!f->web || !f->web->oculto) r.push_back(f);
+    };
     if (!e->eh_janela) {
         // Antes de a árvore da página chegar, o documento está vazio (a barra
         // e as abas, que são do navegador, já estão lá).
-        if (e->tipo == kDocumento && custo.adormecida(raiz_de(e->janela_dona), plataforma::agora())) return r;
-        r = e->filhos;
+        if (documento_vazio(*this, *e)) return r;
+        juntar(e->filhos);
         // Um elemento que cita uma janela filha traz também o que ela tiver.
         if (e->janela_nativa && e->janela_nativa != e->janela_dona) {
-            if (JanelaSim* filha = achar(e->janela_nativa))
-                r.insert(r.end(), filha->arvore.begin(), filha->arvore.end());
+            if (JanelaSim* filha = achar(e->janela_nativa)) juntar(filha->arvore);
         }
         return r;
     }
     JanelaSim* j = achar(e->janela_dona);
     if (!j) return r;
-    r = j->arvore;
+    // Na ordem do núcleo do UI Automation (Wine, tests/uiautomation.c,
+    // test_UiaNavigate): os filhos do provedor de janela (as janelas filhas
+    // que nenhum elemento cita e as possuídas por ela), a parte de fora da
+    // área cliente (que a simulação não tem) e então os do provedor do
+    // programa (a página).
     for (Hwnd f : j->filhas)
         if (!citando(j->arvore, f)) r.push_back(elemento_de(f));
     for (Hwnd o : ordem_z) {
         JanelaSim* possuida = achar(o);
         if (possuida && possuida->dono == j->hwnd) r.push_back(elemento_de(o));
     }
+    juntar(j->arvore);
     return r;
 }
 
@@ -116,17 +147,23 @@ ElementoPtr AreaDeTrabalho::elemento_no_ponto(Ponto p) {
     ElementoPtr atual = elemento_de(h);
     // Desce pelo filho de cima (o último que contém o ponto) até o mais fundo.
     for (int profundidade = 0; profundidade < 256; ++profundidade) {
-        ElementoPtr proximo;
+        ElementoPtr elemento, janela;
         for (const ElementoPtr& f : filhos(atual)) {
             if (f->eh_janela) {
-                // Uma janela filha (a da página, no Opera) faz parte desta; uma
-                // janela possuída é outra janela na tela e não entra aqui.
+                // Uma janela filha (a da página, no Opera) faz parte desta e
+                // fica por cima da área dela; uma janela possuída é outra
+                // janela na tela e não entra aqui.
                 JanelaSim* j = achar(f->janela_nativa);
-                if (j && j->pai && j->visivel && j->ret.contem(p)) proximo = f;
+                if (j && j->pai && j->visivel && j->ret.contem(p)) janela = f;
                 continue;
             }
-            if (f->ret.contem(p)) proximo = f;
+            // Um invólucro da web sem tamanho vale a união dos filhos; um que
+            // só tem o retângulo emprestado de cima não está ali para o ponto.
+            bool emprestado = false;
+            const Retangulo rf = f->web ? retangulo_da_web(*this, *f, &emprestado) : f->ret;
+            if (!emprestado && rf.contem(p)) elemento = f;
         }
+        const ElementoPtr proximo = janela ? janela : elemento;
         if (!proximo) break;
         atual = proximo;
     }

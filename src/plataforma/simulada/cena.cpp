@@ -155,6 +155,7 @@ Cena carregar(const std::string& texto, AreaDeTrabalho& a) {
         }
     }
     if (l.tem("custo")) a.custo.definir(Montador::custo(l.bruto("custo"), l.de("custo")));
+    if (l.tem("chromium")) a.chromium = Montador::chromium(l.bruto("chromium"), l.de("chromium"));
     if (l.tem("foco_elemento")) {
         const std::string chave = l.texto("foco_elemento");
         const auto it = a.por_chave.find(chave);

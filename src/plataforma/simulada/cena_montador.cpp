@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "plataforma/simulada/cena_limites.hpp"
+#include "plataforma/simulada/chromium.hpp"
 
 namespace plataforma::simulada {
 
@@ -121,18 +122,16 @@ void Montador::elementos(const Json& j, const std::string& caminho, std::vector<
     ElementoPtr e = a_.novo_elemento();
     e->pai = pai;
     e->chave = l.texto("chave", "");
-    if (l.tem("tipo")) {
-        const Json& t = l.bruto("tipo");
-        if (t.is_string()) {
-            const std::string& nome = t.get_ref<const std::string&>();
-            const auto tipo = tipo_de_controle(nome);
-            if (!tipo) Leitor::erro_em(l.de("tipo"), "tipo de controle desconhecido " + citar(nome));
-            e->tipo = *tipo;
-        } else {
-            e->tipo = l.inteiro32("tipo", 50026);
-        }
-    }
+    if (l.tem("tipo")) e->tipo = tipo_lido(l);
     campos(l, *e);
+    if (e->web) {
+        e->web->tipo_dado = l.tem("tipo");
+        e->web->papel_dado = l.tem("papel");
+        e->web->controle_dado = l.tem("controle");
+        e->web->padroes_dado = l.tem("padroes");
+        e->web->focavel_dado = l.tem("focavel");
+        derivar_da_web(*e);
+    }
     if (l.tem("filhos")) {
         const Json& filhos = l.lista("filhos");
         for (std::size_t i = 0; i < filhos.size(); ++i)
@@ -143,6 +142,7 @@ void Montador::elementos(const Json& j, const std::string& caminho, std::vector<
 }
 
 void Montador::campos(Leitor& l, ElementoSim& e) {
+    fatos_da_web(l, e);
     e.papel = l.texto("papel", e.papel);
     e.id = l.texto("id", e.id);
     e.classe = l.texto("classe", e.classe);
@@ -181,6 +181,49 @@ void Montador::campos(Leitor& l, ElementoSim& e) {
                 Leitor::erro_em(indice(l.de("padroes"), i), "padrão desconhecido (invocar ou rolar)");
         }
     }
+}
+
+// O campo "tipo": o nome de um tipo de controle ou o número dele.
+std::int32_t Montador::tipo_lido(Leitor& l) {
+    const Json& t = l.bruto("tipo");
+    if (!t.is_string()) return l.inteiro32("tipo", 50026);
+    const std::string& nome = t.get_ref<const std::string&>();
+    const auto tipo = tipo_de_controle(nome);
+    if (!tipo) Leitor::erro_em(l.de("tipo"), "tipo de controle desconhecido " + citar(nome));
+    return *tipo;
+}
+
+// O papel web e os fatos de um elemento descrito como a web o descreve.
+void Montador::fatos_da_web(Leitor& l, ElementoSim& e) {
+    if (l.tem("web")) {
+        const std::string papel = l.texto("web");
+        if (!papel_do_chromium(papel)) Leitor::erro_em(l.de("web"), "papel web desconhecido " + citar(papel));
+        if (!e.web) e.web.emplace();
+        e.web->papel = papel;
+    }
+    const bool algum = l.tem("aria") || l.tem("clicavel") || l.tem("expansivel") || l.tem("alterna") ||
+                       l.tem("editavel") || l.tem("rola") || l.tem("oculto") || l.tem("descricao");
+    if (!algum) return;
+    // Na validação de um evento "elemento" o elemento é um rascunho sem
+    // papel: os fatos são lidos para conferir, e valem só num elemento da web.
+    FatosDaWeb lidos = e.web.value_or(FatosDaWeb{});
+    lidos.aria = l.logico("aria", lidos.aria);
+    lidos.clicavel = l.logico("clicavel", lidos.clicavel);
+    lidos.expansivel = l.logico("expansivel", lidos.expansivel);
+    lidos.alterna = l.logico("alterna", lidos.alterna);
+    lidos.editavel = l.logico("editavel", lidos.editavel);
+    lidos.rola = l.logico("rola", lidos.rola);
+    lidos.descricao = l.texto("descricao", lidos.descricao);
+    if (l.tem("oculto")) {
+        const Json& o = l.bruto("oculto");
+        if (o.is_boolean())
+            lidos.oculto = o.get<bool>();
+        else if (o.is_string() && (o.get<std::string>() == "aria-hidden" || o.get<std::string>() == "display:none"))
+            lidos.oculto = true;
+        else
+            Leitor::erro_em(l.de("oculto"), "esperava true, false, \"aria-hidden\" ou \"display:none\"");
+    }
+    if (e.web) e.web = lidos;
 }
 
 // Sem número, uma janela fica no processo do mesmo executável (como os
@@ -246,6 +289,13 @@ void Montador::janela(const Json& j, const std::string& caminho, Hwnd pai, bool 
     w.estilo_ex = l.natural32("estilo_ex", 0);
     if (l.logico("topo", false)) w.estilo_ex |= estilo_ex::topo;
     w.foco = l.inteiro("foco", 0);
+    if (l.tem("provedor")) {
+        Leitor pv(l.bruto("provedor"), l.de("provedor"));
+        if (pv.tem("tipo")) w.provedor.tipo = tipo_lido(pv);
+        if (pv.tem("nome")) w.provedor.nome = pv.texto("nome");
+        if (pv.tem("classe")) w.provedor.classe = pv.texto("classe");
+        pv.fim();
+    }
     if (w.visivel) w.estilo |= estilo::visivel;
     const Hwnd h = w.hwnd;
     if (processos_usados_) processos_usados_->insert(w.processo);
@@ -328,6 +378,20 @@ int por_10mil(Leitor& l, const std::string& campo, int padrao) {
 }
 
 }  // namespace
+
+// O campo "chromium": os tempos do foco, da rolagem e da partida em duas fases.
+ChromiumSim Montador::chromium(const Json& j, const std::string& caminho) {
+    Leitor l(j, caminho);
+    ChromiumSim c;
+    for (auto [campo, destino] : {std::pair{"foco_ms", &c.foco_ms}, std::pair{"rolagem_ms", &c.rolagem_ms},
+                                  std::pair{"arvore_ms", &c.arvore_ms}, std::pair{"leitor_ms", &c.leitor_ms}}) {
+        *destino = nao_negativo(l, campo, 0);
+        if (*destino > limites::kInstanteMaximoMs)
+            Leitor::erro_em(l.de(campo), "depois do limite de " + std::to_string(limites::kInstanteMaximoMs) + " ms");
+    }
+    l.fim();
+    return c;
+}
 
 PerfilDeCusto Montador::custo(const Json& j, const std::string& caminho) {
     if (!j.is_object()) return perfil_nomeado(j, caminho);

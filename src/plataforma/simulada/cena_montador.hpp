@@ -47,6 +47,8 @@ public:
                    const std::weak_ptr<ElementoSim>& pai);
     // Os campos que um evento "elemento" também pode mudar.
     static void campos(Leitor& l, ElementoSim& e);
+    static void fatos_da_web(Leitor& l, ElementoSim& e);
+    static std::int32_t tipo_lido(Leitor& l);
 
     void janela(const Json& j, const std::string& caminho, Hwnd pai, bool no_topo);
     // As janelas montadas até aqui, mães antes das filhas.
@@ -57,6 +59,7 @@ public:
     // perfil de base e os números que mudam nele.
     static PerfilDeCusto custo(const Json& j, const std::string& caminho);
     static FalhaSim falha(Leitor& l);
+    static ChromiumSim chromium(const Json& j, const std::string& caminho);
 
 private:
     std::uint32_t processo_de(Leitor& l, Hwnd pai);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "comum/minusculas.hpp"
+#include "plataforma/simulada/chromium.hpp"
 #include "plataforma/simulada/rastro.hpp"
 #include "plataforma/simulada/relogio.hpp"
 #include "plataforma/sistema.hpp"
@@ -37,22 +38,31 @@ const char* nome_do_getter(Propriedade p) {
     }
 }
 
-void juntar(AreaDeTrabalho& a, const ElementoPtr& e, const CondicaoUia& c, bool cru, bool incluir_este,
-            bool descer, std::vector<ElementoPtr>& saida, int profundidade) {
+// Em ordem de documento: o elemento, depois cada filho com os de baixo.
+// "pular": o primeiro da visão ainda não foi deixado de fora (veja buscar).
+void juntar(AreaDeTrabalho& a, const ElementoPtr& e, const CondicaoUia& c, bool cru, bool& pular,
+            std::vector<ElementoPtr>& saida, int profundidade) {
     if (profundidade > 512) return;  // uma cena com ciclo não derruba nada
     a.custo.examinou(1);
-    if (incluir_este && (cru || e->controle) && atende(a, *e, c)) saida.push_back(e);
-    if (!descer) return;
-    for (const ElementoPtr& f : a.filhos(e)) juntar(a, f, c, cru, true, true, saida, profundidade + 1);
+    if (cru || e->controle) {
+        if (pular)
+            pular = false;
+        else if (atende(a, *e, c))
+            saida.push_back(e);
+    }
+    for (const ElementoPtr& f : a.filhos(e)) juntar(a, f, c, cru, pular, saida, profundidade + 1);
 }
 
 }  // namespace
 
 std::string texto_uia(AreaDeTrabalho& a, const ElementoSim& e, Propriedade p) {
     if (e.eh_janela) {
+        // O provedor do programa da janela responde primeiro; o que ele não
+        // diz vem da janela (Wine, tests/uiautomation.c,
+        // test_UiaRegisterProviderCallback: Override, Main, Nonclient, Hwnd).
         if (JanelaSim* j = a.achar(e.janela_nativa)) {
-            if (p == Propriedade::nome) return j->titulo;
-            if (p == Propriedade::classe) return j->classe;
+            if (p == Propriedade::nome) return j->provedor.nome.value_or(j->titulo);
+            if (p == Propriedade::classe) return j->provedor.classe.value_or(j->classe);
         }
         if (p == Propriedade::nome) return e.nome;
         if (p == Propriedade::classe) return e.classe;
@@ -62,29 +72,54 @@ std::string texto_uia(AreaDeTrabalho& a, const ElementoSim& e, Propriedade p) {
         case Propriedade::papel:
             return e.papel;
         case Propriedade::id:
-            return e.id;
+            return sem_classe_nem_id(a, e) ? std::string() : e.id;
         case Propriedade::classe:
-            return e.classe;
+            return sem_classe_nem_id(a, e) ? std::string() : e.classe;
         case Propriedade::nome:
-            return e.nome;
+            return documento_vazio(a, e) ? std::string() : e.nome;
         case Propriedade::valor:
-            return e.valor.value_or("");
+            return valor_uia(a, e).value_or("");
         default:
             return {};
     }
 }
 
+std::optional<std::string> valor_uia(AreaDeTrabalho& a, const ElementoSim& e) {
+    if (e.eh_janela || documento_vazio(a, e)) return std::nullopt;  // o documento vazio ainda não tem endereço
+    return e.valor;
+}
+
 Retangulo retangulo_uia(AreaDeTrabalho& a, const ElementoSim& e) {
     if (e.eh_janela) {
-        if (JanelaSim* j = a.achar(e.janela_nativa)) return j->ret;
+        if (JanelaSim* j = a.achar(e.janela_nativa)) {
+            // Wine, tests/uiautomation.c, test_node_hwnd_provider_: a janela
+            // de topo minimizada não dá retângulo, e o cliente COM o entrega
+            // zerado.
+            if (!j->pai && j->minimizada) return {};
+            return j->ret;
+        }
         if (!a.monitores.empty()) return a.monitores.front().ret;
     }
+    if (e.web) return retangulo_da_web(a, e);
     // O layout da página atrasado: o lugar de antes, relativo à janela, que
     // anda na hora com ela.
     if (a.custo.com_atraso())
         if (const auto velho = a.custo.retangulo_atrasado(e.numero, plataforma::agora()))
             if (JanelaSim* j = a.achar(e.janela_dona)) return deslocar(*velho, j->ret.esquerda, j->ret.topo);
     return e.ret;
+}
+
+bool fora_uia(AreaDeTrabalho& a, const ElementoSim& e) {
+    if (e.fora || !e.web) return e.fora;
+    bool emprestado = false;
+    retangulo_da_web(a, e, &emprestado);
+    return emprestado;
+}
+
+std::int32_t tipo_uia(AreaDeTrabalho& a, const ElementoSim& e) {
+    if (e.eh_janela)
+        if (JanelaSim* j = a.achar(e.janela_nativa)) return AreaDeTrabalho::tipo_da_janela(*j);
+    return e.tipo;
 }
 
 std::uint32_t processo_uia(AreaDeTrabalho& a, const ElementoSim& e) {
@@ -99,11 +134,11 @@ FotoUia fotografar(AreaDeTrabalho& a, const ElementoSim& e, const PedidoUia& p) 
     f.id = texto_uia(a, e, Propriedade::id);
     f.classe = texto_uia(a, e, Propriedade::classe);
     f.nome = texto_uia(a, e, Propriedade::nome);
-    f.valor = e.eh_janela ? std::nullopt : e.valor;
+    f.valor = valor_uia(a, e);
     f.ret = retangulo_uia(a, e);
-    f.tipo = e.tipo;
+    f.tipo = tipo_uia(a, e);
     f.janela_nativa = e.janela_nativa;
-    f.fora = e.fora;
+    f.fora = fora_uia(a, e);
     f.invocavel = e.invocavel;
     f.rolavel = e.rolavel;
     f.focavel = e.focavel;
@@ -137,18 +172,18 @@ bool atende(AreaDeTrabalho& a, const ElementoSim& e, const CondicaoUia& c) {
     }
     if (const auto* n = std::get_if<std::int32_t>(&c.valor)) {
         if (c.tipo != T::igual) return false;
-        if (c.propriedade == Propriedade::tipo) return e.tipo == *n;
+        if (c.propriedade == Propriedade::tipo) return tipo_uia(a, e) == *n;
         if (c.propriedade == Propriedade::janela_nativa) return e.janela_nativa == *n;
         return false;
     }
     if (const auto* b = std::get_if<bool>(&c.valor)) {
         if (c.tipo != T::igual) return false;
-        if (c.propriedade == Propriedade::fora) return e.fora == *b;
+        if (c.propriedade == Propriedade::fora) return fora_uia(a, e) == *b;
         if (c.propriedade == Propriedade::invocavel) return e.invocavel == *b;
         return false;
     }
     // Um valor que não é texto não casa com condição de texto.
-    if (c.propriedade == Propriedade::valor && !e.valor) return false;
+    if (c.propriedade == Propriedade::valor && !valor_uia(a, e)) return false;
     const std::string atual = texto_uia(a, e, c.propriedade);
     const std::string& procurado = std::get<std::string>(c.valor);
     if (c.tipo == T::igual) return atual == procurado;
@@ -181,16 +216,24 @@ std::vector<ElementoPtr> buscar(AreaDeTrabalho& a, const ElementoPtr& e, Escopo 
     const bool este = escopo == Escopo::subarvore;
     if (este) a.custo.examinou(1);
     if (este && (cru || e->controle) && atende(a, *e, c)) r.push_back(e);
+    // Wine, tests/uiautomation.c, test_Element_Find (o comentário sobre
+    // excluir a raiz): sem o próprio elemento no escopo, o núcleo deixa de
+    // fora o primeiro elemento da visão que a busca encontra, que ele toma
+    // pela raiz. Partindo de um elemento que está na visão, é ele mesmo; de
+    // um que não está, quem perde o lugar é o primeiro achado de verdade.
+    const bool perde_o_primeiro = !este && !cru && !e->controle;
     if (escopo == Escopo::filhos) {
         // Na visão de controle, os filhos de um filho que não é de controle
         // sobem para o lugar dele.
-        const auto fs = filhos_na_visao(a, e, cru);
+        auto fs = filhos_na_visao(a, e, cru);
         a.custo.examinou(static_cast<std::int64_t>(fs.size()));
+        if (perde_o_primeiro && !fs.empty()) fs.erase(fs.begin());
         for (const ElementoPtr& f : fs)
             if (atende(a, *f, c)) r.push_back(f);
         return r;
     }
-    for (const ElementoPtr& f : a.filhos(e)) juntar(a, f, c, cru, true, true, r, 1);
+    bool pular = perde_o_primeiro;
+    for (const ElementoPtr& f : a.filhos(e)) juntar(a, f, c, cru, pular, r, 1);
     return r;
 }
 
@@ -214,9 +257,13 @@ ElementoPtr passo_na_visao(AreaDeTrabalho& a, const ElementoPtr& no, PassoUia pa
 ElementoPtr elemento_da_janela_uia(AreaDeTrabalho& a, Hwnd janela) { return a.elemento_de(janela); }
 
 ElementoPtr elemento_com_foco_uia(AreaDeTrabalho& a) {
-    if (ElementoPtr f = a.foco_uia.lock(); f && a.vivo(f)) return f;
-    if (a.frente) return a.elemento_de(a.frente);
-    return a.raiz();
+    ElementoPtr f = a.foco_uia.lock();
+    if (!f || !a.vivo(f)) return a.frente ? a.elemento_de(a.frente) : a.raiz();
+    // Wine, tests/uiautomation.c, test_GetFocusedElement: o foco fora da
+    // visão de controle sobe para o ancestral mais próximo que está nela;
+    // sem nenhum, UIA_E_ELEMENTNOTAVAILABLE (nulo aqui).
+    while (f && !f->controle) f = a.pai(f);
+    return f;
 }
 
 ElementoPtr elemento_no_ponto_uia(AreaDeTrabalho& a, Ponto p) {
@@ -225,7 +272,8 @@ ElementoPtr elemento_no_ponto_uia(AreaDeTrabalho& a, Ponto p) {
 }
 
 std::optional<std::int32_t> ida_ao_navegador(AreaDeTrabalho& a, const std::string& chamada,
-                                             const ElementoPtr& e, int& demora, Hwnd janela_da_chamada) {
+                                             const ElementoPtr& e, int& demora, Hwnd janela_da_chamada,
+                                             const std::string& falhas_de) {
     ++a.chamadas_uia[chamada];
     if (a.rastrear_uia)
         Rastro::global().registrar(
@@ -233,8 +281,13 @@ std::optional<std::int32_t> ida_ao_navegador(AreaDeTrabalho& a, const std::strin
     const Hwnd janela = e ? e->janela_dona : janela_da_chamada;
     const std::string chave = e ? e->chave : std::string();
     a.custo.comecar(a.raiz_de(janela), plataforma::agora());
+    // Achar um elemento (pela janela, pelo ponto, pelo foco) ou comparar dois
+    // não lê propriedade nenhuma; o resto lê, e liga o leitor de tela.
+    const bool estrutural = chamada == "ElementFromHandle" || chamada == "ElementFromPoint" ||
+                            chamada == "GetFocusedElement" || chamada == "CompareElements";
+    marcar_ida_do_chromium(a, a.raiz_de(janela), !estrutural);
     demora += a.lentidao(chamada, janela);
-    if (auto hr = a.deve_falhar(chamada, janela, chave)) return hr;
+    if (auto hr = a.deve_falhar(falhas_de.empty() ? chamada : falhas_de, janela, chave)) return hr;
     if (auto hr = a.deve_falhar("*", janela, chave)) return hr;
     return std::nullopt;
 }
@@ -253,6 +306,10 @@ std::optional<std::int32_t> erro_do_cache(AreaDeTrabalho& a, const ElementoSim& 
 }
 
 std::optional<std::int32_t> focar_uia(AreaDeTrabalho& a, const ElementoPtr& e) {
+    if (e->web) {
+        focar_na_web(a, e);
+        return std::nullopt;
+    }
     if (!e->focavel) return static_cast<std::int32_t>(0x80040202u);  // UIA_E_ELEMENTNOTENABLED
     a.foco_uia = e;
     a.disparar(Gatilho::focado, e);
@@ -267,8 +324,49 @@ uia::Padrao invocar_uia(AreaDeTrabalho& a, const ElementoPtr& e) {
 
 uia::Padrao rolar_uia(AreaDeTrabalho& a, const ElementoPtr& e) {
     if (!e->rolavel) return uia::Padrao::ausente;
+    if (e->web) rolar_na_web(a, e);
     a.disparar(Gatilho::rolado, e);
     return uia::Padrao::feito;
+}
+
+// Wine, tests/uiautomation.c, test_CUIAutomation_condition_ifaces: uma
+// condição cujo valor não é do tipo da propriedade é recusada já ao ser
+// criada (o Windows o prova para o RuntimeId; a simulação vale para todas).
+std::optional<std::int32_t> erro_da_condicao(Propriedade p, const uia::Valor& v) {
+    switch (p) {
+        case Propriedade::tipo:
+        case Propriedade::janela_nativa:
+        case Propriedade::processo:
+            if (std::holds_alternative<std::int32_t>(v)) return std::nullopt;
+            break;
+        case Propriedade::fora:
+        case Propriedade::focavel:
+        case Propriedade::controle:
+        case Propriedade::invocavel:
+        case Propriedade::rolavel:
+            if (std::holds_alternative<bool>(v)) return std::nullopt;
+            break;
+        case Propriedade::nome:
+        case Propriedade::id:
+        case Propriedade::classe:
+        case Propriedade::papel:
+        case Propriedade::valor:
+            if (std::holds_alternative<std::string>(v)) return std::nullopt;
+            break;
+        case Propriedade::retangulo:
+            break;
+    }
+    return uia::ARGUMENTO_INVALIDO;
+}
+
+bool sem_servidor(AreaDeTrabalho& a, const ElementoSim& e) {
+    return e.janela_dona && a.janelas_de_processo_morto.count(e.janela_dona) > 0;
+}
+
+std::optional<std::int32_t> erro_de_ida(AreaDeTrabalho& a, const ElementoPtr& e) {
+    if (e && sem_servidor(a, *e)) return kServidorSumiu;
+    if (!a.vivo(e)) return uia::ELEMENTO_INDISPONIVEL;
+    return std::nullopt;
 }
 
 }  // namespace plataforma::simulada

@@ -63,9 +63,13 @@ struct CondicaoUia {
 
 enum class PassoUia { pai, primeiro, ultimo, proximo, anterior };
 
-// Propriedades vivas de um elemento (as de um elemento de janela vêm da janela).
+// Propriedades vivas de um elemento (as de um elemento de janela vêm do
+// provedor dela e da janela; as de um elemento da web, das regras do Chromium).
 std::string texto_uia(AreaDeTrabalho& a, const ElementoSim& e, uia::Propriedade p);
+std::optional<std::string> valor_uia(AreaDeTrabalho& a, const ElementoSim& e);
 Retangulo retangulo_uia(AreaDeTrabalho& a, const ElementoSim& e);
+bool fora_uia(AreaDeTrabalho& a, const ElementoSim& e);
+std::int32_t tipo_uia(AreaDeTrabalho& a, const ElementoSim& e);
 // O processo da janela que guarda o elemento (get_CurrentProcessId).
 std::uint32_t processo_uia(AreaDeTrabalho& a, const ElementoSim& e);
 
@@ -95,8 +99,12 @@ ElementoPtr elemento_no_ponto_uia(AreaDeTrabalho& a, Ponto p);
 // (a.custo, fechada por quem chama depois do pedido) e confere as falhas. "janela" vale
 // quando a chamada não é sobre um elemento (ElementFromHandle). Devolve o
 // HRESULT quando a cena manda falhar.
+// "falhas_de" troca o nome com que as falhas da cena são procuradas (o
+// pedido de um padrão vai na ida do Invoke, mas falha como
+// GetCurrentPatternAs).
 std::optional<std::int32_t> ida_ao_navegador(AreaDeTrabalho& a, const std::string& chamada,
-                                             const ElementoPtr& e, int& demora, Hwnd janela = 0);
+                                             const ElementoPtr& e, int& demora, Hwnd janela = 0,
+                                             const std::string& falhas_de = {});
 
 // As chamadas que ficam no processo do cliente (criar condições e pedidos):
 // só a falha da cena, sem contagem.
@@ -117,5 +125,21 @@ std::optional<std::int32_t> focar_uia(AreaDeTrabalho& a, const ElementoPtr& e);
 // quando a trava for solta (despachar_reacoes).
 uia::Padrao invocar_uia(AreaDeTrabalho& a, const ElementoPtr& e);
 uia::Padrao rolar_uia(AreaDeTrabalho& a, const ElementoPtr& e);
+
+// CreatePropertyCondition: E_INVALIDARG quando o valor não é do tipo da
+// propriedade; nenhum quando serve.
+std::optional<std::int32_t> erro_da_condicao(uia::Propriedade p, const uia::Valor& v);
+
+// RPC_S_SERVER_UNAVAILABLE: o processo do provedor morreu.
+inline constexpr std::int32_t kServidorSumiu = static_cast<std::int32_t>(0x800706BAu);
+// O elemento é de uma janela cujo processo morreu (ação "morrer"): o
+// cliente guardou um proxy de um servidor COM que sumiu. Wine, que só passa
+// o erro do RPC adiante (dlls/uiautomationcore/uia_client.c), dá
+// RPC_S_SERVER_UNAVAILABLE nas leituras e buscas vazias.
+bool sem_servidor(AreaDeTrabalho& a, const ElementoSim& e);
+// O erro de uma ida a partir do elemento: kServidorSumiu para o de um
+// processo morto, UIA_E_ELEMENTNOTAVAILABLE para o removido, escondido ou de
+// janela fechada; nenhum quando ele responde.
+std::optional<std::int32_t> erro_de_ida(AreaDeTrabalho& a, const ElementoPtr& e);
 
 }  // namespace plataforma::simulada

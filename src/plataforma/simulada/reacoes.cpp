@@ -65,12 +65,27 @@ void AreaDeTrabalho::atualizar_hover() {
 void despachar_reacoes() {
     AreaDeTrabalho& a = AreaDeTrabalho::global();
     std::vector<ReacaoSim> prontas;
+    std::vector<AreaDeTrabalho::Adiado> adiados;
     std::function<void(const ReacaoSim&)> depois;
     {
         std::lock_guard g(a.m);
         prontas = std::exchange(a.disparadas, {});
+        adiados = std::exchange(a.adiados_da_pagina, {});
         depois = a.depois_da_reacao;
     }
+    // O que a página faz sozinha depois de um pedido (o foco, a rolagem):
+    // também numa thread que conta para o relógio.
+    for (AreaDeTrabalho::Adiado& x : adiados)
+        plataforma::iniciar_thread([x = std::move(x)] {
+            plataforma::dormir(std::chrono::milliseconds(x.depois_ms));
+            AreaDeTrabalho& area = AreaDeTrabalho::global();
+            {
+                std::lock_guard g(area.m);
+                x.fazer(area);
+            }
+            acordar_filas();
+            despachar_reacoes();
+        });
     for (ReacaoSim& r : prontas) {
         Rastro::global().registrar({{"reacao", r.onde}, {"chave", r.chave}});
         plataforma::iniciar_thread([r = std::move(r), depois] {

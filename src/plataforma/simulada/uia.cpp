@@ -94,7 +94,8 @@ thread_local std::int64_t TEMPO_DA_TRANSACAO_MS = 0;
 // Roda "f" com a trava da área, contando a chamada; a demora (a da cena e a
 // do perfil de custo) é dormida fora da trava, no relógio de quem chamou.
 template <class T, class F>
-Resultado<T> chamar(const std::string& chamada, const ElementoPtr& e, F f, Hwnd janela = 0) {
+Resultado<T> chamar(const std::string& chamada, const ElementoPtr& e, F f, Hwnd janela = 0,
+                    const std::string& falhas_de = {}) {
     avisar_ida();
     int demora = 0;
     std::optional<Resultado<T>> r;
@@ -103,14 +104,14 @@ Resultado<T> chamar(const std::string& chamada, const ElementoPtr& e, F f, Hwnd 
     {
         AreaDeTrabalho& a = area();
         std::lock_guard g(a.m);
-        if (auto falha = simulada::ida_ao_navegador(a, chamada, e, demora, janela))
+        if (auto falha = simulada::ida_ao_navegador(a, chamada, e, demora, janela, falhas_de))
             r.emplace(erro(*falha));
         else
             r.emplace(f(a));
         const simulada::CustoDaIda c = a.custo.terminar(TEMPO_DA_TRANSACAO_MS);
         custo = std::chrono::nanoseconds{c.demora_ns};
         if (c.falha) r.emplace(erro(*c.falha));
-        reagir = !a.disparadas.empty();
+        reagir = !a.disparadas.empty() || !a.adiados_da_pagina.empty();
     }
     // A página reage ao aperto, ao foco, à rolagem: depois da resposta.
     if (reagir) simulada::despachar_reacoes();
@@ -183,8 +184,10 @@ Resultado<Elemento> Automacao::elemento_da_janela(Hwnd janela) const {
     return chamar<Elemento>(
         "ElementFromHandle", nullptr,
         [&](AreaDeTrabalho& a) -> Resultado<Elemento> {
+            // Wine, tests/uiautomation.c, test_UiaNodeFromHandle: a janela
+            // nula (e a que não existe mais) dá UIA_E_ELEMENTNOTAVAILABLE.
             ElementoPtr e = simulada::elemento_da_janela_uia(a, janela);
-            if (!e) return erro(static_cast<std::int32_t>(0x80070578u));  // ERROR_INVALID_WINDOW_HANDLE
+            if (!e) return erro(ELEMENTO_INDISPONIVEL);
             return embrulhar(e, dono_de(*this));
         },
         janela);
@@ -207,7 +210,9 @@ Resultado<Elemento> Automacao::elemento_no_ponto(Ponto p) const {
 
 Resultado<Elemento> Automacao::elemento_com_foco() const {
     return chamar<Elemento>("GetFocusedElement", nullptr, [&](AreaDeTrabalho& a) -> Resultado<Elemento> {
-        return embrulhar(simulada::elemento_com_foco_uia(a), dono_de(*this));
+        ElementoPtr e = simulada::elemento_com_foco_uia(a);
+        if (!e) return erro(ELEMENTO_INDISPONIVEL);
+        return embrulhar(e, dono_de(*this));
     });
 }
 
@@ -253,14 +258,17 @@ Resultado<Condicao> de_propriedade(CondicaoUia::Tipo tipo, Propriedade p, Valor 
 Resultado<Condicao> Automacao::verdadeira() const { return condicao({}, "CreateTrueCondition"); }
 
 Resultado<Condicao> Automacao::igual(Propriedade p, const Valor& v) const {
+    if (auto hr = simulada::erro_da_condicao(p, v)) return erro(*hr);
     return de_propriedade(CondicaoUia::Tipo::igual, p, v, "CreatePropertyCondition");
 }
 
 Resultado<Condicao> Automacao::contem(Propriedade p, const std::string& texto) const {
+    if (auto hr = simulada::erro_da_condicao(p, texto)) return erro(*hr);
     return de_propriedade(CondicaoUia::Tipo::contem, p, texto, "CreatePropertyConditionEx");
 }
 
 Resultado<Condicao> Automacao::igual_sem_caixa(Propriedade p, const std::string& texto) const {
+    if (auto hr = simulada::erro_da_condicao(p, texto)) return erro(*hr);
     return de_propriedade(CondicaoUia::Tipo::igual_sem_caixa, p, texto, "CreatePropertyConditionEx");
 }
 
@@ -309,7 +317,8 @@ Resultado<std::vector<Elemento>> Elemento::achar_todos(Escopo escopo, const Cond
     if (!impl || !c.impl || !p.impl) return nulo();
     return chamar<std::vector<Elemento>>(
         "FindAllBuildCache", impl->no, [&](AreaDeTrabalho& a) -> Resultado<std::vector<Elemento>> {
-            if (!a.vivo(impl->no)) return erro(ELEMENTO_INDISPONIVEL);
+            if (simulada::sem_servidor(a, *impl->no)) return std::vector<Elemento>();
+            if (auto hr = simulada::erro_de_ida(a, impl->no)) return erro(*hr);
             std::vector<Elemento> r;
             for (const ElementoPtr& e : simulada::buscar(a, impl->no, escopo, *c.impl->c, p.impl->p.cru))
                 r.push_back(com_foto(a, e, p.impl->p, impl->dono));
@@ -321,7 +330,8 @@ Resultado<std::optional<Elemento>> Elemento::achar_primeiro(Escopo escopo, const
     if (!impl || !c.impl) return nulo();
     return chamar<std::optional<Elemento>>(
         "FindFirst", impl->no, [&](AreaDeTrabalho& a) -> Resultado<std::optional<Elemento>> {
-            if (!a.vivo(impl->no)) return erro(ELEMENTO_INDISPONIVEL);
+            if (simulada::sem_servidor(a, *impl->no)) return std::optional<Elemento>();
+            if (auto hr = simulada::erro_de_ida(a, impl->no)) return erro(*hr);
             const auto achados = simulada::buscar(a, impl->no, escopo, *c.impl->c, false);
             if (achados.empty()) return std::optional<Elemento>();
             return std::optional<Elemento>(embrulhar(achados.front(), impl->dono));
@@ -331,7 +341,7 @@ Resultado<std::optional<Elemento>> Elemento::achar_primeiro(Escopo escopo, const
 Resultado<Elemento> Elemento::atualizar_cache(const PedidoDeCache& p) const {
     if (!impl || !p.impl) return nulo();
     return chamar<Elemento>("BuildUpdatedCache", impl->no, [&](AreaDeTrabalho& a) -> Resultado<Elemento> {
-        if (!a.vivo(impl->no)) return erro(ELEMENTO_INDISPONIVEL);
+        if (auto hr = simulada::erro_de_ida(a, impl->no)) return erro(*hr);
         return com_foto(a, impl->no, p.impl->p, impl->dono);
     });
 }
@@ -389,7 +399,7 @@ template <class T, class F>
 Resultado<T> viva(const Elemento& e, const char* chamada, F f) {
     if (!e.impl || !e.impl->no) return nulo();
     return chamar<T>(chamada, e.impl->no, [&](AreaDeTrabalho& a) -> Resultado<T> {
-        if (!a.vivo(e.impl->no)) return erro(ELEMENTO_INDISPONIVEL);
+        if (auto hr = simulada::erro_de_ida(a, e.impl->no)) return erro(*hr);
         return f(a, *e.impl->no);
     });
 }
@@ -419,11 +429,11 @@ Resultado<std::string> Elemento::id_atual() const {
 }
 Resultado<std::int32_t> Elemento::tipo_atual() const {
     return viva<std::int32_t>(*this, "get_CurrentControlType",
-                              [](AreaDeTrabalho&, const ElementoSim& e) { return e.tipo; });
+                              [](AreaDeTrabalho& a, const ElementoSim& e) { return simulada::tipo_uia(a, e); });
 }
 Resultado<bool> Elemento::fora_atual() const {
     return viva<bool>(*this, "get_CurrentIsOffscreen",
-                      [](AreaDeTrabalho&, const ElementoSim& e) { return e.fora; });
+                      [](AreaDeTrabalho& a, const ElementoSim& e) { return simulada::fora_uia(a, e); });
 }
 Resultado<std::uint32_t> Elemento::processo_atual() const {
     return viva<std::uint32_t>(*this, "get_CurrentProcessId", [](AreaDeTrabalho& a, const ElementoSim& e) {
@@ -433,36 +443,30 @@ Resultado<std::uint32_t> Elemento::processo_atual() const {
 
 namespace {
 
-// GetCurrentPatternAs e a chamada do padrão numa ida só. A falha "chamada"
-// da cena (Invoke, ScrollIntoView) é a da chamada do padrão; a falha
-// "GetCurrentPatternAs" com a chave do elemento é a do pedido, como a de um
-// elemento que sumiu.
+// GetCurrentPatternAs e a chamada do padrão numa ida só, contada com o nome
+// da chamada. O pedido do padrão falha com as falhas "GetCurrentPatternAs"
+// (e "*") da cena, como um elemento que sumiu; a chamada dele, com as do
+// nome dela (Invoke, ScrollIntoView): o navegador recusou.
 template <class F>
 Resultado<Padrao> usar_padrao(const Elemento& el, const char* chamada, F chamar_o_padrao) {
+    if (!el.impl || !el.impl->no) return nulo();
     simulada::Json foto;
-    bool chegou = false;  // a ida passou das falhas da cena e achou o elemento
-    bool no_pedido = false;
-    auto r = viva<Padrao>(el, chamada, [&](AreaDeTrabalho& a, const ElementoSim& e) -> Resultado<Padrao> {
-        chegou = true;
-        if (auto hr = a.deve_falhar("GetCurrentPatternAs", e.janela_dona, e.chave)) {
-            no_pedido = true;
-            return erro(*hr);
-        }
-        foto = foto_da_acao(e);
-        return chamar_o_padrao(a, el.impl->no);
-    });
-    if (r) {
-        rastrear_acao(chamada, std::move(foto), *r == Padrao::feito);
-        return r;
-    }
-    Erro falha = r.erro();
-    if (!chegou && el.impl && el.impl->no) {
-        AreaDeTrabalho& a = area();
-        std::lock_guard g(a.m);
-        falha.na_chamada_do_padrao = a.vivo(el.impl->no);
-    }
-    falha.na_chamada_do_padrao = falha.na_chamada_do_padrao && !no_pedido;
-    return falha;
+    const auto r = chamar<Padrao>(
+        chamada, el.impl->no,
+        [&](AreaDeTrabalho& a) -> Resultado<Padrao> {
+            const ElementoPtr& no = el.impl->no;
+            if (auto hr = simulada::erro_de_ida(a, no)) return erro(*hr);
+            foto = foto_da_acao(*no);
+            if (auto hr = a.deve_falhar(chamada, no->janela_dona, no->chave)) {
+                Erro falha = erro(*hr);
+                falha.na_chamada_do_padrao = true;
+                return falha;
+            }
+            return chamar_o_padrao(a, no);
+        },
+        0, "GetCurrentPatternAs");
+    if (r) rastrear_acao(chamada, std::move(foto), *r == Padrao::feito);
+    return r;
 }
 
 }  // namespace
@@ -499,7 +503,7 @@ Resultado<std::optional<Elemento>> andar(const Caminhante& c, const Elemento& e,
     return chamar<std::optional<Elemento>>(
         chamada, e.impl->no, [&](AreaDeTrabalho& a) -> Resultado<std::optional<Elemento>> {
             const ElementoPtr& no = e.impl->no;
-            if (!a.vivo(no)) return erro(ELEMENTO_INDISPONIVEL);
+            if (auto hr = simulada::erro_de_ida(a, no)) return erro(*hr);
             const ElementoPtr achado = simulada::passo_na_visao(a, no, passo, cru);
             if (!achado) return std::optional<Elemento>();
             return std::optional<Elemento>(pedido ? com_foto(a, achado, *pedido, e.impl->dono)

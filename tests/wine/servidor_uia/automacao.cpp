@@ -36,6 +36,12 @@ HRESULT de_propriedade(const char* metodo, const char* chamada, PROPERTYID id, c
         return argumento_ruim(
             metodo, "propriedade " + std::to_string(id) + " com VARIANT " + std::to_string(valor.vt));
     }
+    // O valor de outro tipo que o da propriedade é recusado já aqui, como no
+    // Windows (e como na simulação).
+    if (const auto hr = sim::erro_da_condicao(*p, *v)) {
+        usado(metodo);
+        return static_cast<HRESULT>(*hr);
+    }
     return local(metodo, chamada, [&](AreaDeTrabalho&) {
         CondicaoUia c;
         c.tipo = tipo;
@@ -62,7 +68,7 @@ HRESULT Automacao::ElementFromHandle(UIA_HWND hwnd, IUIAutomationElement** eleme
         metodo, "ElementFromHandle", nullptr, [&](AreaDeTrabalho&) { return cena; },
         [&](AreaDeTrabalho& a) -> HRESULT {
             const ElementoPtr e = sim::elemento_da_janela_uia(a, cena);
-            if (!e) return kJanelaInvalida;
+            if (!e) return kIndisponivel;
             *element = new Elemento(e, nullptr);
             return S_OK;
         });
@@ -86,7 +92,9 @@ HRESULT Automacao::GetFocusedElement(IUIAutomationElement** element) {
     *element = nullptr;
     return ir("IUIAutomation::GetFocusedElement", "GetFocusedElement", nullptr,
               [&](AreaDeTrabalho& a) -> HRESULT {
-                  *element = new Elemento(sim::elemento_com_foco_uia(a), nullptr);
+                  const ElementoPtr e = sim::elemento_com_foco_uia(a);
+                  if (!e) return kIndisponivel;
+                  *element = new Elemento(e, nullptr);
                   return S_OK;
               });
 }
@@ -251,7 +259,7 @@ HRESULT andar(const char* metodo, const char* chamada, bool cru, IUIAutomationEl
     }
     const std::optional<PedidoUia> pedido = p ? std::optional<PedidoUia>(p->copia()) : std::nullopt;
     return ir(metodo, chamada, e->no(), [&](AreaDeTrabalho& a) -> HRESULT {
-        if (!a.vivo(e->no())) return kIndisponivel;
+        if (const auto hr = sim::erro_de_ida(a, e->no())) return static_cast<HRESULT>(*hr);
         const ElementoPtr achado = sim::passo_na_visao(a, e->no(), passo, cru);
         // No fim da árvore: sucesso com nulo.
         if (!achado) return S_OK;

@@ -52,7 +52,11 @@ HRESULT Elemento::FindAllBuildCache(TreeScope scope, IUIAutomationCondition* con
     }
     const PedidoUia pedido = p->copia();
     return ir(metodo, "FindAllBuildCache", no_, [&](AreaDeTrabalho& a) -> HRESULT {
-        if (!a.vivo(no_)) return kIndisponivel;
+        if (sim::sem_servidor(a, *no_)) {
+            *found = new ListaDeElementos({});
+            return S_OK;
+        }
+        if (const auto hr = sim::erro_de_ida(a, no_)) return static_cast<HRESULT>(*hr);
         std::vector<Elemento*> itens;
         for (const ElementoPtr& e : sim::buscar(a, no_, *escopo, *c->condicao(), pedido.cru))
             itens.push_back(com_foto(a, e, pedido));
@@ -73,7 +77,8 @@ HRESULT Elemento::FindFirst(TreeScope scope, IUIAutomationCondition* condition,
         return argumento_ruim(metodo, "condição ou escopo " + std::to_string(scope));
     }
     return ir(metodo, "FindFirst", no_, [&](AreaDeTrabalho& a) -> HRESULT {
-        if (!a.vivo(no_)) return kIndisponivel;
+        if (sim::sem_servidor(a, *no_)) return S_OK;
+        if (const auto hr = sim::erro_de_ida(a, no_)) return static_cast<HRESULT>(*hr);
         const auto achados = sim::buscar(a, no_, *escopo, *c->condicao(), false);
         // Sem achado: sucesso com nulo, como no Windows.
         if (!achados.empty()) *found = new Elemento(achados.front(), nullptr);
@@ -93,7 +98,7 @@ HRESULT Elemento::BuildUpdatedCache(IUIAutomationCacheRequest* cacheRequest,
     }
     const PedidoUia pedido = p->copia();
     return ir(metodo, "BuildUpdatedCache", no_, [&](AreaDeTrabalho& a) -> HRESULT {
-        if (!a.vivo(no_)) return kIndisponivel;
+        if (const auto hr = sim::erro_de_ida(a, no_)) return static_cast<HRESULT>(*hr);
         *updatedElement = com_foto(a, no_, pedido);
         return S_OK;
     });
@@ -107,7 +112,7 @@ template <class T, class F>
 HRESULT vivo(const char* metodo, const char* chamada, const ElementoPtr& no, T* saida, F f) {
     if (!saida) return E_POINTER;
     return ir(metodo, chamada, no, [&](AreaDeTrabalho& a) -> HRESULT {
-        if (!a.vivo(no)) return kIndisponivel;
+        if (const auto hr = sim::erro_de_ida(a, no)) return static_cast<HRESULT>(*hr);
         *saida = f(a, *no);
         return S_OK;
     });
@@ -144,12 +149,12 @@ HRESULT Elemento::get_CurrentBoundingRectangle(RECT* r) {
 
 HRESULT Elemento::get_CurrentControlType(CONTROLTYPEID* r) {
     return vivo("IUIAutomationElement::get_CurrentControlType", "get_CurrentControlType", no_, r,
-                [](AreaDeTrabalho&, const ElementoSim& e) { return static_cast<CONTROLTYPEID>(e.tipo); });
+                [](AreaDeTrabalho& a, const ElementoSim& e) { return static_cast<CONTROLTYPEID>(sim::tipo_uia(a, e)); });
 }
 
 HRESULT Elemento::get_CurrentIsOffscreen(BOOL* r) {
     return vivo("IUIAutomationElement::get_CurrentIsOffscreen", "get_CurrentIsOffscreen", no_, r,
-                [](AreaDeTrabalho&, const ElementoSim& e) -> BOOL { return e.fora ? TRUE : FALSE; });
+                [](AreaDeTrabalho& a, const ElementoSim& e) -> BOOL { return sim::fora_uia(a, e) ? TRUE : FALSE; });
 }
 
 HRESULT Elemento::get_CurrentProcessId(int* r) {
@@ -253,21 +258,25 @@ HRESULT Elemento::GetCurrentPatternAs(PATTERNID patternId, REFIID riid, void** p
             ("IUIAutomationElement::GetCurrentPatternAs(" + std::to_string(patternId) + ")").c_str());
     }
     // A simulação conta o pedido do padrão e a chamada dele como uma ida só,
-    // com o nome da chamada: a falha da cena vale aqui, tenha ou não o padrão.
-    return ir(metodo, invocar ? "Invoke" : "ScrollIntoView", no_, [&](AreaDeTrabalho& a) -> HRESULT {
-        if (!a.vivo(no_)) return kIndisponivel;
-        if (invocar && no_->invocavel)
-            *patternObject = static_cast<IUIAutomationInvokePattern*>(new PadraoInvocar(no_));
-        if (rolar && no_->rolavel)
-            *patternObject = static_cast<IUIAutomationScrollItemPattern*>(new PadraoRolar(no_));
-        if (!*patternObject) anotar_efeito(invocar ? "Invoke" : "ScrollIntoView", *no_, false);
-        return S_OK;
-    });
+    // com o nome da chamada; o pedido falha com as falhas
+    // "GetCurrentPatternAs" (e "*") da cena, e a chamada com as do nome dela.
+    return ir(
+        metodo, invocar ? "Invoke" : "ScrollIntoView", no_,
+        [&](AreaDeTrabalho& a) -> HRESULT {
+            if (const auto hr = sim::erro_de_ida(a, no_)) return static_cast<HRESULT>(*hr);
+            if (invocar && no_->invocavel)
+                *patternObject = static_cast<IUIAutomationInvokePattern*>(new PadraoInvocar(no_));
+            if (rolar && no_->rolavel)
+                *patternObject = static_cast<IUIAutomationScrollItemPattern*>(new PadraoRolar(no_));
+            if (!*patternObject) anotar_efeito(invocar ? "Invoke" : "ScrollIntoView", *no_, false);
+            return S_OK;
+        },
+        "GetCurrentPatternAs");
 }
 
 HRESULT Elemento::SetFocus() {
     return ir("IUIAutomationElement::SetFocus", "SetFocus", no_, [&](AreaDeTrabalho& a) -> HRESULT {
-        if (!a.vivo(no_)) return kIndisponivel;
+        if (const auto e = sim::erro_de_ida(a, no_)) return static_cast<HRESULT>(*e);
         const auto hr = sim::focar_uia(a, no_);
         anotar_efeito("SetFocus", *no_, !hr);
         return hr ? static_cast<HRESULT>(*hr) : S_OK;
@@ -279,7 +288,8 @@ HRESULT Elemento::SetFocus() {
 // GetCurrentPatternAs, como a simulação conta o padrão e a chamada dele.
 HRESULT PadraoInvocar::Invoke() {
     return local("IUIAutomationInvokePattern::Invoke", nullptr, [&](AreaDeTrabalho& a) -> HRESULT {
-        if (!a.vivo(no_)) return kIndisponivel;
+        if (const auto hr = sim::erro_de_ida(a, no_)) return static_cast<HRESULT>(*hr);
+        if (const auto hr = a.deve_falhar("Invoke", no_->janela_dona, no_->chave)) return static_cast<HRESULT>(*hr);
         const bool feito = sim::invocar_uia(a, no_) == plataforma::uia::Padrao::feito;
         anotar_efeito("Invoke", *no_, feito);
         return S_OK;
@@ -289,7 +299,9 @@ HRESULT PadraoInvocar::Invoke() {
 HRESULT PadraoRolar::ScrollIntoView() {
     return local("IUIAutomationScrollItemPattern::ScrollIntoView", nullptr,
                  [&](AreaDeTrabalho& a) -> HRESULT {
-                     if (!a.vivo(no_)) return kIndisponivel;
+                     if (const auto hr = sim::erro_de_ida(a, no_)) return static_cast<HRESULT>(*hr);
+                     if (const auto hr = a.deve_falhar("ScrollIntoView", no_->janela_dona, no_->chave))
+                         return static_cast<HRESULT>(*hr);
                      const bool feito = sim::rolar_uia(a, no_) == plataforma::uia::Padrao::feito;
                      anotar_efeito("ScrollIntoView", *no_, feito);
                      return S_OK;

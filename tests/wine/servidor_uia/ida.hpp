@@ -24,7 +24,7 @@ using plataforma::simulada::ElementoPtr;
 // espelhada.
 template <class Janela, class F>
 HRESULT ir_na_janela(const char* metodo, const std::string& chamada, const ElementoPtr& e, Janela janela,
-                     F f) {
+                     F f, const std::string& falhas_de = {}) {
     usado(metodo);
     Mundo& m = Mundo::global();
     m.em_dia();
@@ -35,11 +35,11 @@ HRESULT ir_na_janela(const char* metodo, const std::string& chamada, const Eleme
         AreaDeTrabalho& a = m.area();
         std::lock_guard g(a.m);
         m.espelhar();
-        if (auto falha = plataforma::simulada::ida_ao_navegador(a, chamada, e, demora, janela(a)))
+        if (auto falha = plataforma::simulada::ida_ao_navegador(a, chamada, e, demora, janela(a), falhas_de))
             hr = static_cast<HRESULT>(*falha);
         else
             hr = f(a);
-        reagir = !a.disparadas.empty();
+        reagir = !a.disparadas.empty() || !a.adiados_da_pagina.empty();
     }
     if (reagir) plataforma::simulada::despachar_reacoes();
     if (demora > 0) Sleep(static_cast<DWORD>(demora));
@@ -47,9 +47,10 @@ HRESULT ir_na_janela(const char* metodo, const std::string& chamada, const Eleme
 }
 
 template <class F>
-HRESULT ir(const char* metodo, const std::string& chamada, const ElementoPtr& e, F f) {
+HRESULT ir(const char* metodo, const std::string& chamada, const ElementoPtr& e, F f,
+           const std::string& falhas_de = {}) {
     return ir_na_janela(
-        metodo, chamada, e, [](AreaDeTrabalho&) { return Hwnd{0}; }, f);
+        metodo, chamada, e, [](AreaDeTrabalho&) { return Hwnd{0}; }, f, falhas_de);
 }
 
 // As chamadas que ficam no processo do cliente: sem espelho nem contagem, só
@@ -68,14 +69,13 @@ HRESULT local(const char* metodo, const char* chamada, F f) {
         if (auto falha = chamada ? plataforma::simulada::falha_local(a, chamada) : std::nullopt)
             return static_cast<HRESULT>(*falha);
         hr = f(a);
-        reagir = !a.disparadas.empty();
+        reagir = !a.disparadas.empty() || !a.adiados_da_pagina.empty();
     }
     if (reagir) plataforma::simulada::despachar_reacoes();
     return hr;
 }
 
 inline constexpr HRESULT kIndisponivel = static_cast<HRESULT>(0x80040201u);    // UIA_E_ELEMENTNOTAVAILABLE
-inline constexpr HRESULT kJanelaInvalida = static_cast<HRESULT>(0x80070578u);  // ERROR_INVALID_WINDOW_HANDLE
 
 BSTR bstr(const std::string& utf8);
 
