@@ -4,8 +4,10 @@
 #include "comum/texto.hpp"
 #include "estado/log.hpp"
 #include "plataforma/janelas.hpp"
+#include "plataforma/sistema.hpp"
 
 namespace pl = plataforma;
+using namespace std::chrono_literals;
 using uia::Propriedade;
 
 bool serve_de_caixa(const Retangulo& r, const std::string& id, const Retangulo& chat) {
@@ -36,15 +38,39 @@ std::optional<uia::Elemento> achar_caixa(const uia::Automacao& a, const uia::Ele
     return melhor;
 }
 
+namespace {
+
+// O foco do Chromium chega à página depois do SetFocus (que volta na hora):
+// até ele estar na caixa, uma tecla iria para onde o foco estava (o player
+// de vídeo pega letras soltas).
+constexpr auto kEsperaDoFoco = 400ms;
+constexpr auto kPassoDoFoco = 20ms;
+
+// SetFocus na caixa e a espera até o elemento com o foco ser ela; o porquê
+// quando não deu.
+std::optional<std::string> focar_e_esperar(const uia::Automacao& a, const uia::Elemento& caixa) {
+    if (const auto foco = caixa.focar(); !foco) return foco.erro().texto();
+    const pl::Instante desde = pl::agora();
+    for (;;) {
+        const auto agora = a.elemento_com_foco();
+        if (agora && a.mesmo_elemento(*agora, caixa).valor_ou(false)) return std::nullopt;
+        if (pl::agora() + kPassoDoFoco > desde + kEsperaDoFoco)
+            return "o foco não chegou à caixa em " + std::to_string(kEsperaDoFoco.count()) + " ms";
+        pl::dormir(kPassoDoFoco);
+    }
+}
+
+}  // namespace
+
 std::optional<uia::Elemento> caixa_com_foco(MemoriaDoExecutor& m, const uia::Elemento& raiz, const Alvo& alvo,
-                                            std::optional<uia::Erro>& recusa) {
-    if (m.caixa && m.caixa->janela == alvo.janela && m.caixa->canal == alvo.canal && m.caixa->caixa.focar())
+                                            std::optional<std::string>& recusa) {
+    if (m.caixa && m.caixa->janela == alvo.janela && m.caixa->canal == alvo.canal &&
+        !focar_e_esperar(m.a, m.caixa->caixa))
         return m.caixa->caixa;
     auto caixa = achar_caixa(m.a, raiz, alvo);
     if (!caixa) return std::nullopt;
     m.caixa = CaixaLembrada{alvo.janela, alvo.canal, *caixa};
-    const auto foco = caixa->focar();
-    if (!foco) recusa = foco.erro();
+    recusa = focar_e_esperar(m.a, *caixa);
     return caixa;
 }
 
@@ -108,11 +134,10 @@ void emote(MemoriaDoExecutor& m, const std::string& codigo) {
         registrar(rotulo + ": digitado na caixa com foco");
         return;
     }
-    std::optional<uia::Erro> recusa;
+    std::optional<std::string> recusa;
     const auto caixa = caixa_com_foco(m, c->raiz, c->alvo, recusa);
     if (!caixa || recusa) {
-        registrar(rotulo + ": caixa de mensagem não achada" +
-                  (recusa ? " (foco recusado: " + recusa->texto() + ")" : ""));
+        registrar(rotulo + ": caixa de mensagem não achada" + (recusa ? " (foco recusado: " + *recusa + ")" : ""));
         return;
     }
     if (!conferir_frente(c->alvo.janela, rotulo)) return;

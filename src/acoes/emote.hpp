@@ -16,10 +16,12 @@ bool serve_de_caixa(const Retangulo& r, const std::string& id, const Retangulo& 
 std::optional<uia::Elemento> achar_caixa(const uia::Automacao& a, const uia::Elemento& raiz,
                                          const Alvo& alvo);
 
-// A caixa com o foco: a lembrada, se é desta janela e deste canal e aceita o
-// foco; senão a achada agora (que fica lembrada). Sem caixa, nenhum; com a
-// caixa e o foco recusado, o erro do foco em "recusa".
+// A caixa com o foco do teclado já nela: a lembrada, se é desta janela e
+// deste canal e o foco chega a ela; senão a achada agora (que fica
+// lembrada). Sem caixa, nenhum; com a caixa e sem o foco (o SetFocus falhou,
+// ou o foco não chegou a ela no prazo), o porquê em "recusa": nada pode ser
+// digitado, as teclas iriam para outro elemento da página.
 std::optional<uia::Elemento> caixa_com_foco(MemoriaDoExecutor& m, const uia::Elemento& raiz, const Alvo& alvo,
-                                            std::optional<uia::Erro>& recusa);
+                                            std::optional<std::string>& recusa);
 
 void emote(MemoriaDoExecutor& m, const std::string& codigo);

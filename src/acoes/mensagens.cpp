@@ -40,14 +40,18 @@ std::optional<uia::Elemento> lista_que_responde(const uia::Automacao& a, const u
     return lembrada;
 }
 
-// O primeiro descendente que é um botão e atende a outra condição.
+// O primeiro descendente que é um botão e atende a outra condição. As buscas
+// dentro de uma linha pedem a subárvore, e não só os descendentes: a linha
+// pode estar fora da visão de controle (um div sem nome), e aí o núcleo do
+// UI Automation deixaria de fora o primeiro achado. A condição nunca casa
+// com a própria linha, então a resposta é a mesma.
 std::optional<uia::Elemento> botao_com(const uia::Automacao& a, const uia::Elemento& linha,
                                        uia::Resultado<uia::Condicao> outra) {
     auto botao = a.igual(Propriedade::tipo, uia::tipo::botao);
     if (!botao || !outra) return std::nullopt;
     auto e = a.e(*botao, *outra);
     if (!e) return std::nullopt;
-    auto achado = linha.achar_primeiro(uia::Escopo::descendentes, *e);
+    auto achado = linha.achar_primeiro(uia::Escopo::subarvore, *e);
     if (!achado || !*achado) return std::nullopt;
     return **achado;
 }
@@ -58,7 +62,7 @@ std::vector<std::string> textos_de(const uia::Automacao& a, const uia::Elemento&
     auto pedido = a.pedido({Propriedade::nome});
     auto texto = a.igual(Propriedade::tipo, uia::tipo::texto);
     if (!pedido || !texto) return r;
-    auto achados = e.achar_todos(uia::Escopo::descendentes, *texto, *pedido);
+    auto achados = e.achar_todos(uia::Escopo::subarvore, *texto, *pedido);
     if (!achados) return r;
     for (const uia::Elemento& t : *achados) r.push_back(t.nome_em_cache().valor_ou({}));
     return r;
@@ -99,7 +103,7 @@ BuscaNa7tv buscar_na_lista_do_7tv(const uia::Automacao& a, const uia::Elemento& 
         const auto usuario = [&]() -> std::optional<uia::Elemento> {
             auto condicao = a.contem(Propriedade::classe, "seventv-chat-user-username");
             if (!condicao) return std::nullopt;
-            auto achado = linha.achar_primeiro(uia::Escopo::descendentes, *condicao);
+            auto achado = linha.achar_primeiro(uia::Escopo::subarvore, *condicao);
             if (!achado || !*achado) return std::nullopt;
             return **achado;
         }();
@@ -248,7 +252,7 @@ int contar_faixas_de_resposta(const uia::Automacao& a, const uia::Elemento& raiz
 std::optional<std::string> resposta_proibida(const uia::Automacao& a, const uia::Elemento& linha) {
     auto condicao = a.contem(Propriedade::classe, "reply-icon--restricted");
     if (!condicao) return std::nullopt;
-    auto achado = linha.achar_primeiro(uia::Escopo::descendentes, *condicao);
+    auto achado = linha.achar_primeiro(uia::Escopo::subarvore, *condicao);
     if (!achado || !*achado) return std::nullopt;
     const std::string nome = aparar((*achado)->nome_atual().valor_ou({}));
     return nome.empty() ? "You can't reply now" : nome;

@@ -191,7 +191,9 @@ void perfil_botao(MemoriaDoExecutor& m, const std::string& botao, const ComandoD
         if (!raiz || !pedido || !botoes) continue;
         const auto cartao = achar_o_cartao(m.a, *raiz);
         if (!cartao) continue;
-        auto achados = cartao->achar_todos(uia::Escopo::descendentes, *botoes, *pedido);
+        // A subárvore: o contêiner do cartão (um div sem nome) fica fora da
+        // visão de controle, e os descendentes perderiam o primeiro botão.
+        auto achados = cartao->achar_todos(uia::Escopo::subarvore, *botoes, *pedido);
         if (!achados) continue;
         for (const uia::Elemento& b : *achados) {
             const std::string nome = b.nome_em_cache().valor_ou({});

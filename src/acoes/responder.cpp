@@ -45,14 +45,14 @@ std::string rotulo_de(const ComandoDeMensagem& c) { return c.verbo + " " + c.nic
 
 void digitar_resposta(MemoriaDoExecutor& m, const Comeco& c, const ComandoDeMensagem& cmd) {
     const std::string rotulo = "responder " + cmd.nick;
-    std::optional<uia::Erro> recusa;
+    std::optional<std::string> recusa;
     const auto caixa = caixa_com_foco(m, c.raiz, c.alvo, recusa);
     if (!caixa) {
         registrar(rotulo + ": caixa de mensagem não achada");
         return;
     }
     if (recusa) {
-        registrar(rotulo + ": foco na caixa recusado (" + recusa->texto() + ")");
+        registrar(rotulo + ": foco na caixa recusado (" + *recusa + ")");
         return;
     }
     if (!conferir_frente(c.alvo.janela, rotulo)) return;

@@ -84,7 +84,8 @@ std::optional<Retangulo> bandeja_aberta(const uia::Automacao& a, const uia::Elem
     auto achados = buscar_fora_da_vidrel(a, raiz, *condicao, *pedido);
     if (!achados || achados->empty()) return std::nullopt;
     const uia::Elemento& bandeja = achados->front();
-    auto dentro = bandeja.achar_primeiro(uia::Escopo::descendentes, *icone);
+    // A subárvore: a bandeja pode estar fora da visão de controle (veja botao_com).
+    auto dentro = bandeja.achar_primeiro(uia::Escopo::subarvore, *icone);
     if (!dentro || !*dentro) return std::nullopt;
     const auto r = bandeja.retangulo_em_cache();
     if (!r || r->largura() < 2 || r->altura() < 2) return std::nullopt;

@@ -63,7 +63,11 @@ std::optional<Retangulo> tratar_caixa(const uia::Automacao& a, const uia::Caminh
             auto pedido = a.pedido({Propriedade::retangulo});
             auto botao = a.igual(Propriedade::tipo, uia::tipo::botao);
             if (pedido && botao) {
-                if (auto botoes = conteiner->achar_todos(uia::Escopo::descendentes, *botao, *pedido)) {
+                // A subárvore, e não só os descendentes: partindo de um
+                // contêiner fora da visão de controle (um div sem nome), o
+                // núcleo do UI Automation deixaria de fora o primeiro achado.
+                // O contêiner não é um botão, então a resposta é a mesma.
+                if (auto botoes = conteiner->achar_todos(uia::Escopo::subarvore, *botao, *pedido)) {
                     std::optional<Retangulo> melhor;
                     for (const uia::Elemento& b : *botoes) {
                         const auto r = b.retangulo_em_cache();
@@ -109,7 +113,9 @@ std::optional<Retangulo> buraco_de(const uia::Automacao& a, const uia::Elemento&
     auto pedido = a.pedido({Propriedade::retangulo});
     auto tudo = a.verdadeira();
     if (!pedido || !tudo) return std::nullopt;
-    auto filhos = e.achar_todos(uia::Escopo::descendentes, *tudo, *pedido);
+    // A subárvore (veja tratar_caixa): o próprio elemento vem junto, mas é
+    // um ponto e não entra na união.
+    auto filhos = e.achar_todos(uia::Escopo::subarvore, *tudo, *pedido);
     if (!filhos) return std::nullopt;
     std::optional<Retangulo> u;
     for (const uia::Elemento& f : *filhos) {
@@ -151,6 +157,18 @@ Coberturas buscar_coberturas(const uia::Automacao& a, Hwnd janela, const std::st
     if (!pedido) return c;
     auto condicao = condicao_de_tabela(a, kCoberturas);
     if (!condicao) return c;
+    // O Chromium dá ao diálogo de alerta o papel ARIA "alert" (não
+    // "alertdialog"), num elemento Window; o "alert" de um Text é só um aviso
+    // lido em voz alta e não cobre nada.
+    {
+        auto alerta = a.igual(Propriedade::papel, std::string("alert"));
+        auto janela_de_dialogo = a.igual(Propriedade::tipo, uia::tipo::janela);
+        if (!alerta || !janela_de_dialogo) return c;
+        auto dialogo_de_alerta = a.e(*alerta, *janela_de_dialogo);
+        if (!dialogo_de_alerta) return c;
+        condicao = a.ou(*condicao, *dialogo_de_alerta);
+        if (!condicao) return c;
+    }
 
     uia::Resultado<std::vector<uia::Elemento>> achados = std::vector<uia::Elemento>{};
     const auto lembrada = site == Site::Kick ? pagina_kick_lembrada(memoria, janela, titulo) : std::nullopt;
@@ -173,8 +191,15 @@ Coberturas buscar_coberturas(const uia::Automacao& a, Hwnd janela, const std::st
         const std::string id = e.id_em_cache().valor_ou({});
         const bool fora = e.fora_em_cache().valor_ou(false);
         if (contem(classe, "viewer-card-layer") || contem(classe, "chat-room__viewer-card")) continue;
-        if ((contem(classe, "community-highlight") || contem(classe, "ReactModal__Content")) && fora)
+        if (contem(classe, "chat-wysiwyg-input__editor")) {
+            if (const auto bandeja = tratar_caixa(a, *cru, e, c)) buracos.push_back(*bandeja);
             continue;
+        }
+        // Fora da tela não cobre nada. O Chromium dá a um invólucro sem
+        // tamanho (o de um menu ou diálogo ainda fechado) o retângulo do
+        // ancestral, muitas vezes a página inteira, e o marca fora da tela:
+        // como buraco ele esconderia a Vidrel ("modal da página por cima").
+        if (fora) continue;
         if (contem(classe, "seventv-emote-menu-search-input")) {
             const auto menu = ancestral_que(*cru, e, [](const uia::Elemento& x) {
                 return contem(x.classe_atual().valor_ou({}), "seventv-emote-menu-wrap");
@@ -184,16 +209,11 @@ Coberturas buscar_coberturas(const uia::Automacao& a, Hwnd janela, const std::st
             continue;
         }
         if (id == "search-emotes-input") {
-            if (fora) continue;
             const auto painel = ancestral_que(*cru, e, [](const uia::Elemento& x) {
                 return x.id_atual().valor_ou({}) == "chat-emotes-picker-panel";
             });
             if (painel)
                 if (const auto r = painel->retangulo_atual()) buracos.push_back(*r);
-            continue;
-        }
-        if (contem(classe, "chat-wysiwyg-input__editor")) {
-            if (const auto bandeja = tratar_caixa(a, *cru, e, c)) buracos.push_back(*bandeja);
             continue;
         }
         if (const auto b = buraco_de(a, e, e.retangulo_em_cache().valor_ou({}))) buracos.push_back(*b);

@@ -97,6 +97,7 @@ constexpr std::int32_t link = 50005;       // UIA_HyperlinkControlTypeId
 constexpr std::int32_t imagem = 50006;     // UIA_ImageControlTypeId
 constexpr std::int32_t texto = 50020;      // UIA_TextControlTypeId
 constexpr std::int32_t documento = 50030;  // UIA_DocumentControlTypeId
+constexpr std::int32_t janela = 50032;     // UIA_WindowControlTypeId
 }  // namespace tipo
 
 enum class Escopo : std::int32_t {
