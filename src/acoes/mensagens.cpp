@@ -24,7 +24,7 @@ std::string cortar_no_parentese(const std::string& nome) {
 // A primeira achada pela condição de classe, na página fora da Vidrel.
 std::optional<uia::Elemento> primeira_com_classe(const uia::Automacao& a, const uia::Elemento& raiz,
                                                  const char* classe) {
-    auto pedido = a.pedido({Propriedade::classe});
+    auto pedido = pedido_da_pagina(a, {Propriedade::classe});
     auto condicao = a.contem(Propriedade::classe, classe);
     if (!pedido || !condicao) return std::nullopt;
     auto achados = buscar_fora_da_vidrel(a, raiz, *condicao, *pedido);
@@ -103,9 +103,7 @@ BuscaNa7tv buscar_na_lista_do_7tv(const uia::Automacao& a, const uia::Elemento& 
         const auto usuario = [&]() -> std::optional<uia::Elemento> {
             auto condicao = a.contem(Propriedade::classe, "seventv-chat-user-username");
             if (!condicao) return std::nullopt;
-            auto achado = linha.achar_primeiro(uia::Escopo::subarvore, *condicao);
-            if (!achado || !*achado) return std::nullopt;
-            return **achado;
+            return primeiro_na_subarvore(a, linha, *condicao);
         }();
         if (!usuario) return false;
         std::string juntos;
@@ -252,8 +250,8 @@ int contar_faixas_de_resposta(const uia::Automacao& a, const uia::Elemento& raiz
 std::optional<std::string> resposta_proibida(const uia::Automacao& a, const uia::Elemento& linha) {
     auto condicao = a.contem(Propriedade::classe, "reply-icon--restricted");
     if (!condicao) return std::nullopt;
-    auto achado = linha.achar_primeiro(uia::Escopo::subarvore, *condicao);
-    if (!achado || !*achado) return std::nullopt;
-    const std::string nome = aparar((*achado)->nome_atual().valor_ou({}));
+    const auto achado = primeiro_na_subarvore(a, linha, *condicao);
+    if (!achado) return std::nullopt;
+    const std::string nome = aparar(achado->nome_atual().valor_ou({}));
     return nome.empty() ? "You can't reply now" : nome;
 }

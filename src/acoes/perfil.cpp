@@ -37,7 +37,7 @@ bool comeca_com(const std::string& s, const char* p) { return s.rfind(p, 0) == 0
 void perfil_na_kick(MemoriaDoExecutor& m, const Comeco& c, const ComandoDeMensagem& cmd) {
     const std::string rotulo = "perfil " + cmd.nick;
     std::optional<uia::Elemento> nick;
-    auto pedido = m.a.pedido({Propriedade::nome});
+    auto pedido = pedido_da_pagina(m.a, {Propriedade::nome});
     auto condicao = m.a.contem(Propriedade::classe, "inline font-bold");
     if (pedido && condicao) {
         if (auto achados = buscar_fora_da_vidrel(m.a, c.raiz, *condicao, *pedido)) {

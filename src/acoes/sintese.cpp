@@ -77,16 +77,14 @@ void avisar_movimento() {
 }
 
 std::optional<Retangulo> bandeja_aberta(const uia::Automacao& a, const uia::Elemento& raiz) {
-    auto pedido = a.pedido({Propriedade::retangulo});
+    auto pedido = pedido_da_pagina(a, {Propriedade::retangulo});
     auto condicao = a.contem(Propriedade::classe, "chat-input-tray__open");
     auto icone = a.contem(Propriedade::classe, "seventv-tray-icon");
     if (!pedido || !condicao || !icone) return std::nullopt;
     auto achados = buscar_fora_da_vidrel(a, raiz, *condicao, *pedido);
     if (!achados || achados->empty()) return std::nullopt;
     const uia::Elemento& bandeja = achados->front();
-    // A subárvore: a bandeja pode estar fora da visão de controle (veja botao_com).
-    auto dentro = bandeja.achar_primeiro(uia::Escopo::subarvore, *icone);
-    if (!dentro || !*dentro) return std::nullopt;
+    if (!primeiro_na_subarvore(a, bandeja, *icone)) return std::nullopt;
     const auto r = bandeja.retangulo_em_cache();
     if (!r || r->largura() < 2 || r->altura() < 2) return std::nullopt;
     return *r;

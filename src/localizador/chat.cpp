@@ -23,8 +23,8 @@ bool tem_retangulo(const uia::Elemento& e) {
 uia::Resultado<LeituraDaPagina> ler_pagina_kick(const uia::Automacao& a, const JanelaDeLive& j,
                                                 MemoriaDoChat& memoria) {
     if (const auto pagina = pagina_kick_lembrada(memoria, j.janela, j.titulo)) {
-        auto pedido = a.pedido({Propriedade::papel, Propriedade::id, Propriedade::classe, Propriedade::nome,
-                                Propriedade::retangulo});
+        auto pedido = pedido_da_pagina(a, {Propriedade::papel, Propriedade::id, Propriedade::classe,
+                                           Propriedade::nome, Propriedade::retangulo});
         if (!pedido) return pedido.erro();
         auto c = condicao_de_tabela(a, linhas_do_modo(ModoLeitura::Kick));
         if (!c) return c.erro();
@@ -240,7 +240,7 @@ Releitura reler_chat(const uia::Automacao& a, const LeituraChat& l) {
 }
 
 std::optional<uia::Elemento> achar_chat_room(const uia::Automacao& a, const uia::Elemento& raiz) {
-    auto pedido = a.pedido({Propriedade::classe});
+    auto pedido = pedido_da_pagina(a, {Propriedade::classe});
     if (!pedido) return std::nullopt;
     auto condicao = a.contem(Propriedade::classe, "chat-room");
     if (!condicao) return std::nullopt;

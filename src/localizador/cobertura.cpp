@@ -153,7 +153,7 @@ Coberturas buscar_coberturas(const uia::Automacao& a, Hwnd janela, const std::st
                              const MemoriaDoChat& memoria) {
     Coberturas c;
     std::vector<Retangulo>& buracos = c.buracos;
-    auto pedido = a.pedido({Propriedade::retangulo, Propriedade::id, Propriedade::fora, Propriedade::classe});
+    auto pedido = pedido_da_pagina(a, {Propriedade::retangulo, Propriedade::id, Propriedade::fora, Propriedade::classe});
     if (!pedido) return c;
     auto condicao = condicao_de_tabela(a, kCoberturas);
     if (!condicao) return c;
@@ -224,7 +224,7 @@ Coberturas buscar_coberturas(const uia::Automacao& a, Hwnd janela, const std::st
 std::vector<Retangulo> buscar_cartao_do_7tv(const uia::Automacao& a, Hwnd janela) {
     std::vector<Retangulo> r;
     auto raiz = raiz_da_pagina(a, janela);
-    auto pedido = a.pedido({Propriedade::retangulo});
+    auto pedido = pedido_da_pagina(a, {Propriedade::retangulo});
     auto condicao = a.contem(Propriedade::classe, "seventv-user-card-float");
     if (!raiz || !pedido || !condicao) return r;
     auto achados = buscar_fora_da_vidrel(a, *raiz, *condicao, *pedido);

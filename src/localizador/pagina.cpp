@@ -131,6 +131,20 @@ uia::Resultado<uia::Elemento> raiz_da_pagina(const uia::Automacao& a, Hwnd janel
     return raiz;
 }
 
+uia::Resultado<uia::PedidoDeCache> pedido_da_pagina(const uia::Automacao& a,
+                                                    std::initializer_list<uia::Propriedade> propriedades) {
+    return a.pedido(propriedades, true);
+}
+
+std::optional<uia::Elemento> primeiro_na_subarvore(const uia::Automacao& a, const uia::Elemento& e,
+                                                   const uia::Condicao& condicao) {
+    auto pedido = pedido_da_pagina(a, {});
+    if (!pedido) return std::nullopt;
+    auto achados = e.achar_todos(uia::Escopo::subarvore, condicao, *pedido);
+    if (!achados || achados->empty()) return std::nullopt;
+    return achados->front();
+}
+
 uia::Resultado<std::vector<uia::Elemento>> buscar_fora_da_vidrel(const uia::Automacao& a,
                                                                  const uia::Elemento& raiz,
                                                                  const uia::Condicao& condicao,
@@ -198,8 +212,8 @@ ElementoLido ler_elemento(uia::Elemento e) {
 uia::Resultado<LeituraDaPagina> ler_pagina(const uia::Automacao& a, Hwnd janela, ModoLeitura modo) {
     auto raiz = raiz_da_pagina(a, janela);
     if (!raiz) return raiz.erro();
-    auto pedido = a.pedido({Propriedade::papel, Propriedade::id, Propriedade::classe, Propriedade::nome,
-                            Propriedade::retangulo, Propriedade::tipo, Propriedade::valor});
+    auto pedido = pedido_da_pagina(a, {Propriedade::papel, Propriedade::id, Propriedade::classe, Propriedade::nome,
+                                       Propriedade::retangulo, Propriedade::tipo, Propriedade::valor});
     if (!pedido) return pedido.erro();
     auto condicao = condicao_do_modo(a, modo);
     if (!condicao) return condicao.erro();

@@ -66,6 +66,19 @@ public:
     BuscaDeUmaVez& operator=(const BuscaDeUmaVez&) = delete;
 };
 
+// O pedido de cache das buscas na página, na visão crua. O Chromium deixa
+// fora da visão de controle os divs sem nome, sem atributo aria-*, sem foco
+// e sem clique, e é neles que os sites põem as classes que o programa
+// procura (a sala do chat, a lista de mensagens, o cartão): na visão de
+// controle, a busca não os acharia.
+uia::Resultado<uia::PedidoDeCache> pedido_da_pagina(const uia::Automacao& a,
+                                                    std::initializer_list<uia::Propriedade> propriedades);
+
+// O primeiro achado da condição na subárvore do elemento, na visão crua (um
+// FindFirst só vê a de controle).
+std::optional<uia::Elemento> primeiro_na_subarvore(const uia::Automacao& a, const uia::Elemento& e,
+                                                   const uia::Condicao& condicao);
+
 // Busca a condição em cada filho direto da raiz, menos o da janela da Vidrel,
 // juntando os achados na ordem. Uma busca por filho, nunca dentro da Vidrel.
 uia::Resultado<std::vector<uia::Elemento>> buscar_fora_da_vidrel(const uia::Automacao& a,

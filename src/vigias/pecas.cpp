@@ -138,7 +138,7 @@ void listar_pecas(const uia::Automacao& a, Hwnd janela, const Retangulo& pagina,
     const pl::Instante inicio = pl::agora();
     auto raiz = a.elemento_da_janela(janela_da_pagina(janela));
     if (!raiz) return;
-    auto pedido = a.pedido({Propriedade::retangulo, Propriedade::fora});
+    auto pedido = pedido_da_pagina(a, {Propriedade::retangulo, Propriedade::fora});
     if (!pedido) return;
     const auto condicao = condicao_das_pecas(a);
     if (!condicao) return;

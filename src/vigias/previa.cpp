@@ -30,7 +30,7 @@ void vigia_da_previa(Hwnd navegador) {
 }  // namespace
 
 std::optional<Retangulo> achar_previa(const uia::Automacao& a, const uia::Elemento& raiz) {
-    auto pedido = a.pedido({Propriedade::retangulo}, true);
+    auto pedido = pedido_da_pagina(a, {Propriedade::retangulo});
     if (!pedido) return std::nullopt;
     auto condicao = a.contem(Propriedade::classe, "seventv-tray-user-message");
     if (!condicao) return std::nullopt;

@@ -101,7 +101,7 @@ std::optional<std::vector<VigiaDeResgates::Achado>> VigiaDeResgates::procurar(Hw
                                                                               const Retangulo& chat) const {
     auto raiz = a_.elemento_da_janela(janela_da_pagina(janela));
     if (!raiz) return std::nullopt;
-    auto pedido = a_.pedido({Propriedade::retangulo});
+    auto pedido = pedido_da_pagina(a_, {Propriedade::retangulo});
     if (!pedido) return std::nullopt;
     // O navegador avalia o nome: só voltam os achados, já com o retângulo.
     auto ingles = a_.contem(Propriedade::nome, " redeemed ");

@@ -105,7 +105,7 @@ struct BuscaDoNick {
 std::optional<BuscaDoNick> achar_nick(const uia::Automacao& a, const PaginaDoPedido& p) {
     auto raiz = a.elemento_da_janela(janela_da_pagina(p.janela));
     if (!raiz) return std::nullopt;
-    auto pedido = a.pedido({Propriedade::retangulo, Propriedade::fora});
+    auto pedido = pedido_da_pagina(a, {Propriedade::retangulo, Propriedade::fora});
     if (!pedido) return std::nullopt;
     // O nome inteiro, sem caixa: "tarsio" não casa com "tarsio_ao_vivo".
     auto condicao = a.igual_sem_caixa(Propriedade::nome, p.canal);
@@ -231,7 +231,7 @@ std::optional<Retangulo> achar_video(const uia::Automacao& a, Hwnd janela, std::
     const pl::Instante inicio = pl::agora();
     auto raiz = a.elemento_da_janela(janela_da_pagina(janela));
     if (!raiz) return std::nullopt;
-    auto pedido = a.pedido({Propriedade::retangulo, Propriedade::fora});
+    auto pedido = pedido_da_pagina(a, {Propriedade::retangulo, Propriedade::fora});
     if (!pedido) return std::nullopt;
     const double escala = escala_dpi(janela);
     std::size_t n = 0;
