@@ -13,6 +13,38 @@ namespace {
 
 std::optional<std::string> variavel(const char* nome) { return plataforma::variavel_de_ambiente(nome); }
 
+using namespace std::chrono_literals;
+constexpr auto kEsperaDaPagina = 3000ms;
+constexpr auto kPassoDaPagina = 100ms;
+
+// A página já chegou: a leitura do site traz algum elemento com classe além
+// da barra de endereço (que é do navegador).
+bool pagina_chegou(const PaginaDaSonda& p) {
+    const auto l = ler_pagina(p.a, p.j.janela, p.j.site == Site::Kick ? ModoLeitura::Kick : ModoLeitura::Twitch);
+    if (!l) return false;
+    for (const ElementoLido& e : l->elementos)
+        if (!e.candidato.classe.empty() && e.candidato.classe != "OmniboxViewViews") return true;
+    return false;
+}
+
+// O Chromium só monta a árvore da página quando um cliente de UI Automation
+// pede algo, e as classes chegam ainda depois, com o modo de leitor de tela:
+// num navegador que ninguém leu ainda, as sondas mediriam um documento
+// vazio. Espera a página chegar (no máximo 3 s) e diz quando esperou.
+void esperar_a_pagina(const PaginaDaSonda& p) {
+    const plataforma::Instante inicio = plataforma::agora();
+    while (!pagina_chegou(p)) {
+        if (plataforma::agora() + kPassoDaPagina > inicio + kEsperaDaPagina) {
+            dizer("a página não chegou em " + std::to_string(kEsperaDaPagina.count()) +
+                  " ms; as sondas leem o que houver");
+            return;
+        }
+        plataforma::dormir(kPassoDaPagina);
+    }
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(plataforma::agora() - inicio).count();
+    if (ms > 0) dizer("a página chegou em " + std::to_string(ms) + " ms");
+}
+
 }  // namespace
 
 int diagnosticar() {
@@ -24,6 +56,7 @@ int diagnosticar() {
     }
     p.j = *j;
     dizer(std::string(nome_do_site(j->site)) + " em " + j->executavel + ": \"" + j->titulo + "\"");
+    esperar_a_pagina(p);
 
     if (const auto cena = variavel("CENA")) return sonda_cena(p, *cena);
     if (const auto foto = variavel("FOTO")) return sonda_foto(p, *foto);

@@ -137,6 +137,7 @@ uia::Resultado<LeituraChat> localizar_chat(const uia::Automacao& a, const Janela
             const ElementoLido& escolhido = pagina.elementos[*i];
             l.ret_chat = escolhido.elemento.retangulo_atual().valor_ou(escolhido.candidato.ret);
             l.folga = folga_twitch(pagina.elementos, l.ret_chat);
+            l.sem_classes = escolhido.candidato.classe.empty();
             ChatLembrado c;
             c.site = Site::Twitch;
             c.conteiner = escolhido.elemento;

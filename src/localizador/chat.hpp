@@ -38,6 +38,11 @@ struct LeituraChat {
     std::size_t lidos = 0;
     std::int64_t ms = 0;
     bool painel_do_site = false;
+    // O contêiner da Twitch veio sem classe: a página chegou antes do modo de
+    // leitor de tela do Chromium, que traz as classes (e com elas o botão,
+    // a folga e o que cobre o chat). A leitura serve, mas a próxima busca não
+    // espera os 5 s de costume.
+    bool sem_classes = false;
 };
 
 // A página da Kick lida por último, com a foto da barra de endereço: a

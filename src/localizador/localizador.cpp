@@ -251,7 +251,7 @@ bool Localizador::busca_devida(const JanelaDeLive& j) {
         if (ha_menos_de(busca_sem_chat_, kDepoisDeBuscaSemChat)) periodo = 50ms;
     } else if (atual_->site == Site::Kick) {
         if (ha_menos_de(hora_do_ponteiro(), kDepoisDoPonteiro)) periodo = 150ms;
-    } else {
+    } else if (!atual_->leitura.sem_classes) {
         periodo = 5000ms;
     }
     devida = devida || passou > periodo;

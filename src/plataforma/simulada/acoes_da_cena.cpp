@@ -172,6 +172,13 @@ void aplicar_elemento(AplicacaoNaArea& p) {
     if (it == p.a.por_chave.end()) return;
     const Retangulo antes = it->second->ret;
     Montador::campos(p.l, *it->second);
+    if (FatosDaWeb* w = it->second->web ? &*it->second->web : nullptr) {
+        // O que o evento dá em UI Automation vale por cima das regras, como na cena.
+        w->papel_dado = w->papel_dado || p.l.tem("papel");
+        w->controle_dado = w->controle_dado || p.l.tem("controle");
+        w->padroes_dado = w->padroes_dado || p.l.tem("padroes");
+        w->focavel_dado = w->focavel_dado || p.l.tem("focavel");
+    }
     derivar_da_web(*it->second);
     if (p.l.tem("deslocar")) {
         const Ponto d = p.l.ponto("deslocar");
