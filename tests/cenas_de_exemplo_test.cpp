@@ -103,7 +103,7 @@ namespace {
 struct CasoReal {
     const char* nome;
     const char* cena;
-    std::string linha_do_tempo;  // os eventos, com o "fim"
+    std::string linha_do_tempo;         // os eventos, com o "fim"
     std::vector<std::string> no_erro;   // cada um começa alguma linha do erro
     std::vector<std::string> na_saida;  // cada um está dentro de alguma linha da saída
     std::vector<std::string> nunca;     // em nenhuma linha da saída nem do erro
@@ -113,7 +113,9 @@ struct CasoReal {
 
 void PrintTo(const CasoReal& c, std::ostream* os) { *os << c.nome; }
 
-std::string ev(int em, const std::string& corpo) { return R"({"em": )" + std::to_string(em) + ", " + corpo + "}"; }
+std::string ev(int em, const std::string& corpo) {
+    return R"({"em": )" + std::to_string(em) + ", " + corpo + "}";
+}
 std::string entrada(int em, const std::string& linha) {
     return ev(em, R"("acao": "entrada", "linha": )" + Json(linha).dump());
 }
@@ -131,9 +133,12 @@ TEST_P(CenaReal, ComoAsPartesPedem) {
     EXPECT_EQ(e.codigo, 0) << e.erro;
     const auto erros = e.linhas_do_erro();
     for (const std::string& l : c.no_erro)
-        EXPECT_TRUE(std::any_of(erros.begin(), erros.end(), [&](const std::string& x) { return x.rfind(l, 0) == 0; }))
-            << l << "\n" << e.erro;
-    for (const std::string& l : c.na_saida) EXPECT_NE(e.saida.find(l), std::string::npos) << l << "\n" << e.saida;
+        EXPECT_TRUE(
+            std::any_of(erros.begin(), erros.end(), [&](const std::string& x) { return x.rfind(l, 0) == 0; }))
+            << l << "\n"
+            << e.erro;
+    for (const std::string& l : c.na_saida)
+        EXPECT_NE(e.saida.find(l), std::string::npos) << l << "\n" << e.saida;
     for (const std::string& l : c.nunca) {
         EXPECT_EQ(e.saida.find(l), std::string::npos) << l;
         EXPECT_EQ(e.erro.find(l), std::string::npos) << l;
@@ -147,22 +152,26 @@ INSTANTIATE_TEST_SUITE_P(
         // A primeira busca vê o documento vazio; a árvore chega sem classes e a
         // busca seguinte vem logo (não em 5 s), com a folga e o botão; o menu e
         // a dica fechados do portal não viram "modal".
-        CasoReal{"twitch_hospedado", "twitch_real.json", fim(2000),
-                 {"Twitch em tarsio_ao_vivo - Twitch - Google Chrome: não achei o chat nesta página.",
-                  "Twitch em tarsio_ao_vivo - Twitch - Google Chrome: chat achado em "},
-                 {R"("folga":6,"com7tv":false,"pausado":false,"buracos":[],"pagina":[-1244,-100,340,761],"botao":[1648,895,1672,919])"},
-                 {"modal da página", "\"botao\":[1646,891,1678,923]"},
-                 {"--janela", "100"},
-                 [](const Execucao& e) {
-                     for (const auto& [t, l] : estados(e))
-                         if (l.find("\"botao\":[1648,895,1672,919]") != std::string::npos) {
-                             EXPECT_LT(t, 1000);
-                             return;
-                         }
-                     ADD_FAILURE() << "o botão não saiu";
-                 }},
+        CasoReal{
+            "twitch_hospedado",
+            "twitch_real.json",
+            fim(2000),
+            {"Twitch em tarsio_ao_vivo - Twitch - Google Chrome: não achei o chat nesta página.",
+             "Twitch em tarsio_ao_vivo - Twitch - Google Chrome: chat achado em "},
+            {R"("folga":6,"com7tv":false,"pausado":false,"buracos":[],"pagina":[-1244,-100,340,761],"botao":[1648,895,1672,919])"},
+            {"modal da página", "\"botao\":[1646,891,1678,923]"},
+            {"--janela", "100"},
+            [](const Execucao& e) {
+                for (const auto& [t, l] : estados(e))
+                    if (l.find("\"botao\":[1648,895,1672,919]") != std::string::npos) {
+                        EXPECT_LT(t, 1000);
+                        return;
+                    }
+                ADD_FAILURE() << "o botão não saiu";
+            }},
         // O diálogo de alerta: o Chromium diz "alert" num Window, e ele vira buraco.
-        CasoReal{"twitch_alerta", "twitch_real.json",
+        CasoReal{"twitch_alerta",
+                 "twitch_real.json",
                  ev(1500, R"("acao": "adicionar", "dentro_de": "root", "elemento":
                     {"web": "alertdialog", "aria": true, "nome": "Sair do modo teatro?", "ret": [1400, 400, 1650, 560]})") +
                      "," + fim(3000),
@@ -170,9 +179,11 @@ INSTANTIATE_TEST_SUITE_P(
                  {R"("buracos":[[48,169,298,329]])"},
                  {}},
         // O foco chega 90 ms depois do SetFocus: só então as teclas.
-        CasoReal{"twitch_responder", "twitch_real.json",
+        CasoReal{"twitch_responder",
+                 "twitch_real.json",
                  entrada(1500, "responder visitante20\tvisitante20\tmensagem número 20") + "," + fim(3000),
-                 {"responder visitante20: mensagem procurada no clique (", "responder visitante20: digitado @visitante20"},
+                 {"responder visitante20: mensagem procurada no clique (",
+                  "responder visitante20: digitado @visitante20"},
                  {R"("buracos":[[10,615,330,649]])"},
                  {},
                  {"--janela", "100"},
@@ -187,9 +198,10 @@ INSTANTIATE_TEST_SUITE_P(
                  }},
         // Com o foco na barra de endereço, o emote vai para a caixa do site, e
         // só quando o foco chegou nela.
-        CasoReal{"twitch_emote", "twitch_real.json",
-                 ev(1000, R"("acao": "focar", "chave": "endereco")") + "," + entrada(1500, "emote Kappa") + "," +
-                     fim(3000),
+        CasoReal{"twitch_emote",
+                 "twitch_real.json",
+                 ev(1000, R"("acao": "focar", "chave": "endereco")") + "," + entrada(1500, "emote Kappa") +
+                     "," + fim(3000),
                  {"emote Kappa: digitado"},
                  {},
                  {"digitado na caixa com foco"},
@@ -200,17 +212,20 @@ INSTANTIATE_TEST_SUITE_P(
                      EXPECT_EQ(t[0]["destino"], "caixa");
                  }},
         // O foco nunca chega à caixa: nada é digitado.
-        CasoReal{"twitch_foco_recusado", "twitch_real.json",
+        CasoReal{"twitch_foco_recusado",
+                 "twitch_real.json",
                  ev(1000, R"("acao": "focar", "chave": "endereco")") + "," +
                      ev(1000, R"("acao": "elemento", "chave": "caixa", "focavel": false)") + "," +
-                     entrada(1500, "responder visitante19\tvisitante19\tmensagem número 19") + "," + fim(3000),
+                     entrada(1500, "responder visitante19\tvisitante19\tmensagem número 19") + "," +
+                     fim(3000),
                  {"responder visitante19: foco na caixa recusado (o foco não chegou à caixa em 400 ms)"},
                  {},
                  {"digitado @"},
                  {"--janela", "100"},
                  [](const Execucao& e) { EXPECT_TRUE(teclas(e).empty()); }},
         // O cartão: o contêiner dele não é controle, e os botões ainda são achados.
-        CasoReal{"twitch_perfil_botao", "twitch_real.json",
+        CasoReal{"twitch_perfil_botao",
+                 "twitch_real.json",
                  entrada(1500, "perfil-botao seguir visitante20") + "," + fim(4000),
                  {"perfil visitante20: buraco (1362, 520, 1682, 860), topo por contêiner do cartão",
                   "perfil-botao seguir visitante20: \"Follow\" apertado em "},
@@ -218,7 +233,8 @@ INSTANTIATE_TEST_SUITE_P(
                  {}},
         // A linha cortada pelo alto da lista: a rolagem chega 16 ms depois, e o
         // aperto espera os 60 ms.
-        CasoReal{"twitch_rolagem", "twitch_real.json",
+        CasoReal{"twitch_rolagem",
+                 "twitch_real.json",
                  entrada(1500, "perfil moderado\tmoderado\tsó assinantes respondem") + "," + fim(3000),
                  {"perfil moderado: mensagem procurada no clique (0 ms), apertado em 60 ms"},
                  {},
@@ -230,7 +246,8 @@ INSTANTIATE_TEST_SUITE_P(
                      EXPECT_EQ(rolou[0]["chave"], "msg_restrita");
                  }},
         // Um resgate que chega (o nome no aria-label, o texto num Text).
-        CasoReal{"twitch_resgate", "twitch_real.json",
+        CasoReal{"twitch_resgate",
+                 "twitch_real.json",
                  ev(3000, R"("acao": "adicionar", "dentro_de": "mensagens", "elemento":
                     {"web": "generic", "classe": "channel-points-reward-line", "aria": true,
                      "nome": "bia redeemed Hidratar 100", "ret": [1362, 841, 1682, 871],
@@ -239,37 +256,52 @@ INSTANTIATE_TEST_SUITE_P(
                  {"resgate em tarsio_ao_vivo: bia redeemed Hidratar 100"},
                  {R"({"resgate":"bia redeemed Hidratar 100","canal":"tarsio_ao_vivo"})"},
                  {}},
-        CasoReal{"twitch_video", "twitch_real.json", entrada(1500, "video") + "," + fim(3000),
+        CasoReal{"twitch_video",
+                 "twitch_real.json",
+                 entrada(1500, "video") + "," + fim(3000),
                  {"nick: Some(Some((230, 870, 380, 894))) entre 3 achados"},
                  {R"({"video":[158,181,1352,852],"nick":[230,870,380,894]})"},
                  {}},
-        CasoReal{"twitch_diagnostico", "twitch_real.json", fim(5000),
+        CasoReal{"twitch_diagnostico",
+                 "twitch_real.json",
+                 fim(5000),
                  {},
-                 {"a página chegou em 500 ms", "caixa (1362, 887, 1682, 927); último ícone medido Some((1648, 895, 1672, 919))",
-                  "ESCOLHIDO: Some(Candidato { papel_aria: \"group\", id: \"\", classe: \"chat-list--default scrollable-area\""},
+                 {"a página chegou em 500 ms",
+                  "caixa (1362, 887, 1682, 927); último ícone medido Some((1648, 895, 1672, 919))",
+                  "ESCOLHIDO: Some(Candidato { papel_aria: \"group\", id: \"\", classe: \"chat-list--default "
+                  "scrollable-area\""},
                  {},
                  {"--diagnostico"}},
-        CasoReal{"kick_hospedado", "kick_real.json", fim(2000),
+        CasoReal{"kick_hospedado",
+                 "kick_real.json",
+                 fim(2000),
                  {"Kick em outra aba: chat achado em "},
                  {R"({"site":"kick","canal":"tarsio","largura":340,"altura":654,"folga":52,)"},
                  {"modal da página"}},
-        CasoReal{"kick_acoes", "kick_real.json",
+        CasoReal{"kick_acoes",
+                 "kick_real.json",
                  entrada(1000, "responder esp15\tespectador15\tolá do chat 15") + "," +
                      entrada(2000, "perfil esp15\tespectador15\tolá do chat 15") + "," +
-                     ev(2500, R"("acao": "focar", "chave": "endereco")") + "," + entrada(3000, "emote KEKW") + "," +
-                     fim(4000),
-                 {"responder esp15: digitado @esp15", "perfil esp15: nick da Kick, apertado", "emote KEKW: digitado"},
+                     ev(2500, R"("acao": "focar", "chave": "endereco")") + "," + entrada(3000, "emote KEKW") +
+                     "," + fim(4000),
+                 {"responder esp15: digitado @esp15", "perfil esp15: nick da Kick, apertado",
+                  "emote KEKW: digitado"},
                  {},
                  {},
                  {"--janela", "100"},
                  [](const Execucao& e) {
                      for (const Json& t : teclas(e)) EXPECT_EQ(t["destino"], "caixa") << t.dump();
                  }},
-        CasoReal{"kick_video_e_pecas", "kick_real.json", entrada(1500, "video") + "," + entrada(2500, "pecas") + "," + fim(4000),
-                 {"peças: 10 em "},
-                 {R"({"video":[108,181,1340,870],"nick":[180,884,260,908]})", R"({"pecas":[[120,830,150,860],)"},
-                 {}},
-        CasoReal{"kick_diagnostico", "kick_real.json", fim(5000),
+        CasoReal{
+            "kick_video_e_pecas",
+            "kick_real.json",
+            entrada(1500, "video") + "," + entrada(2500, "pecas") + "," + fim(4000),
+            {"peças: 10 em "},
+            {R"({"video":[108,181,1340,870],"nick":[180,884,260,908]})", R"({"pecas":[[120,830,150,860],)"},
+            {}},
+        CasoReal{"kick_diagnostico",
+                 "kick_real.json",
+                 fim(5000),
                  {},
                  {"a página chegou em "},
                  {},

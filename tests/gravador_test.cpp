@@ -93,7 +93,8 @@ TEST(Gravador, CadaCenaDeExemploGravadaReproduzAsMesmasLinhasNoModoHospedado) {
         ASSERT_EQ(g.diagnostico.codigo, 0) << g.diagnostico.saida << g.diagnostico.erro;
         // O cabeçalho, a espera pela página quando ela começa vazia, e a linha da gravação.
         auto linhas = g.diagnostico.linhas_da_saida();
-        if (linhas.size() == 3u && linhas[1].rfind("a página chegou em ", 0) == 0) linhas.erase(linhas.begin() + 1);
+        if (linhas.size() == 3u && linhas[1].rfind("a página chegou em ", 0) == 0)
+            linhas.erase(linhas.begin() + 1);
         ASSERT_EQ(linhas.size(), 2u) << g.diagnostico.saida;
         ASSERT_FALSE(g.cena.empty());
         const std::int64_t fim = fim_da(g.cena);

@@ -50,10 +50,11 @@ TEST(Perfil, AbaQueTrocaDuranteOPerfilNaoGanhaOBuracoDoCartao) {
     // lenta (o nome da sala do chat demora 600 ms): o alvo velho ainda está
     // publicado quando o cartão aparece, mas o buraco dele não o publica de
     // novo numa aba que não é mais a da live.
-    const Execucao e = rodar("twitch_respostas.json",
-                             R"({"em": 990, "acao": "lentidao", "chamada": "get_CurrentName", "ms": 600},)" +
-                                 entrada(1000, "perfil visitante20\tvisitante20\tmensagem número 20") +
-                                 R"(, {"em": 1060, "acao": "titulo", "janela": 2001, "titulo": "Notícias - Google Chrome"},
+    const Execucao e = rodar(
+        "twitch_respostas.json",
+        R"({"em": 990, "acao": "lentidao", "chamada": "get_CurrentName", "ms": 600},)" +
+            entrada(1000, "perfil visitante20\tvisitante20\tmensagem número 20") +
+            R"(, {"em": 1060, "acao": "titulo", "janela": 2001, "titulo": "Notícias - Google Chrome"},
                                  {"em": 4000, "acao": "fim"})");
     EXPECT_NE(e.log_com("perfil visitante20: cartão à vista em "), "") << e.erro;
     for (const auto& [t, l] : estados(e))
@@ -116,29 +117,34 @@ TEST(PerfilBotao, CadaFalhaDoApertoComOSeuTexto) {
     // O pedido do padrão que falha, a chamada Invoke que o navegador recusa
     // e o botão sem o padrão: cada um com a sua linha, o HRESULT junto.
     const auto rodar_com = [](const std::string& falha, const std::string& extras) {
-        return rodar("twitch_respostas.json",
-                     falha + entrada(1000, "perfil-botao seguir visitante20") + R"(, {"em": 4000, "acao": "fim"})",
-                     extras);
+        return rodar(
+            "twitch_respostas.json",
+            falha + entrada(1000, "perfil-botao seguir visitante20") + R"(, {"em": 4000, "acao": "fim"})",
+            extras);
     };
     const std::string prefixo = "perfil-botao seguir visitante20: \"Follow\" ";
     const Execucao pedido = rodar_com(
         R"({"em": 0, "acao": "falhar", "chamada": "GetCurrentPatternAs", "chave": "seguir", "hresult": "0x80131505"},)",
         "");
-    EXPECT_EQ(pedido.log_com(prefixo).rfind(prefixo + "falhou: HRESULT 0x80131505 em ", 0), 0u) << pedido.erro;
+    EXPECT_EQ(pedido.log_com(prefixo).rfind(prefixo + "falhou: HRESULT 0x80131505 em ", 0), 0u)
+        << pedido.erro;
     const Execucao recusa = rodar_com(
-        R"({"em": 0, "acao": "falhar", "chamada": "Invoke", "chave": "seguir", "hresult": "0x80040202"},)", "");
+        R"({"em": 0, "acao": "falhar", "chamada": "Invoke", "chave": "seguir", "hresult": "0x80040202"},)",
+        "");
     EXPECT_EQ(recusa.log_com(prefixo).rfind(prefixo + "recusou o aperto (HRESULT 0x80040202) em ", 0), 0u)
         << recusa.erro;
 
     Json reacoes = Json::parse(cena_derivada("twitch_respostas.json", "{}"))["reacoes"];
     std::function<void(Json&)> sem_padrao = [&](Json& j) {
-        if (j.is_object() && j.value("chave", "") == "seguir" && j.contains("tipo")) j["padroes"] = Json::array();
+        if (j.is_object() && j.value("chave", "") == "seguir" && j.contains("tipo"))
+            j["padroes"] = Json::array();
         if (j.is_object() || j.is_array())
             for (Json& f : j) sem_padrao(f);
     };
     sem_padrao(reacoes);
     const Execucao ausente = rodar_com("", R"(, "reacoes": )" + reacoes.dump());
-    EXPECT_EQ(ausente.log_com(prefixo).rfind(prefixo + "falhou: sem InvokePattern: o elemento não tem o padrão em ", 0),
+    EXPECT_EQ(ausente.log_com(prefixo).rfind(
+                  prefixo + "falhou: sem InvokePattern: o elemento não tem o padrão em ", 0),
               0u)
         << ausente.erro;
 }

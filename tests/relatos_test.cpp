@@ -30,7 +30,8 @@ int quantas(const Execucao& e, const std::string& trecho) {
 // As janelas da cena com um Bloco de notas (3001) a mais, para a frente ir a ele.
 std::string janelas_com_o_bloco_de_notas(const std::string& arquivo) {
     Json janelas = Json::parse(cena_derivada(arquivo, "{}"))["janelas"];
-    janelas.push_back(Json::parse(R"({"hwnd": 3001, "classe": "Notepad", "titulo": "Sem título - Bloco de notas",
+    janelas.push_back(
+        Json::parse(R"({"hwnd": 3001, "classe": "Notepad", "titulo": "Sem título - Bloco de notas",
                                       "executavel": "notepad.exe", "ret": [200, 200, 900, 700]})"));
     return janelas.dump();
 }
@@ -158,7 +159,8 @@ TEST(Relatos, NavegadorQueFechaDuranteAMedidaDoCartaoNaoPublica) {
            {"em": 2100, "acao": "fechar", "janela": 2001},
            {"em": 5000, "acao": "fim"})",
         {"--janela", "100"},
-        R"(, "janelas": )" + janelas_com_o_bloco_de_notas("twitch_7tv_respostas.json") + R"(, "frente": 2001)");
+        R"(, "janelas": )" + janelas_com_o_bloco_de_notas("twitch_7tv_respostas.json") +
+            R"(, "frente": 2001)");
     ASSERT_FALSE(estados(e).empty());
     EXPECT_EQ(estados(e).back().second, "{\"site\":null}");
     for (const auto& [t, l] : estados(e))

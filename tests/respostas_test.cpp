@@ -201,11 +201,12 @@ TEST(Responder, LinhaQuePassaDaBaseDoChatRolaEEspera60Ms) {
     const std::string desce =
         R"({"em": 500, "acao": "elemento", "chave": "msg20", "ret": [1362, 861, 1682, 897], "padroes": ["rolar"]},)";
     for (const std::string& falha :
-         {std::string(), std::string(R"({"em": 0, "acao": "falhar", "chamada": "ScrollIntoView", "chave": "msg20"},)")}) {
-        const Execucao e = rodar_linha_do_tempo("twitch_respostas.json",
-                                                falha + desce + entrada(1000, kResponder20) +
-                                                    R"(, {"em": 3000, "acao": "fim"})",
-                                                {"--janela", "100", "--rastro-uia"});
+         {std::string(),
+          std::string(R"({"em": 0, "acao": "falhar", "chamada": "ScrollIntoView", "chave": "msg20"},)")}) {
+        const Execucao e = rodar_linha_do_tempo(
+            "twitch_respostas.json",
+            falha + desce + entrada(1000, kResponder20) + R"(, {"em": 3000, "acao": "fim"})",
+            {"--janela", "100", "--rastro-uia"});
         std::int64_t rolou = -1, apertou = -1;
         for (const Json& j : e.rastro) {
             if (j.value("uia", "") == "ScrollIntoView") rolou = j["t"];

@@ -252,10 +252,11 @@ protected:
     }
     // Todas as propriedades no cache, na visão crua (ela acha também o que não é controle).
     uia::PedidoDeCache tudo() {
-        return *a.pedido({Propriedade::tipo, Propriedade::papel, Propriedade::nome, Propriedade::id,
-                          Propriedade::classe, Propriedade::retangulo, Propriedade::fora, Propriedade::controle,
-                          Propriedade::invocavel, Propriedade::rolavel, Propriedade::focavel, Propriedade::valor},
-                         true);
+        return *a.pedido(
+            {Propriedade::tipo, Propriedade::papel, Propriedade::nome, Propriedade::id, Propriedade::classe,
+             Propriedade::retangulo, Propriedade::fora, Propriedade::controle, Propriedade::invocavel,
+             Propriedade::rolavel, Propriedade::focavel, Propriedade::valor},
+            true);
     }
     std::optional<uia::Elemento> el(const std::string& id) {
         auto r = raiz.achar_todos(uia::Escopo::subarvore, *a.igual(Propriedade::id, id), tudo());
@@ -268,7 +269,9 @@ protected:
             for (const auto& e : *r) v.push_back(e.id_em_cache().valor_ou("?"));
         return v;
     }
-    std::string id_de(const uia::Resultado<uia::Elemento>& e) { return e ? e->id_atual().valor_ou("?") : "erro"; }
+    std::string id_de(const uia::Resultado<uia::Elemento>& e) {
+        return e ? e->id_atual().valor_ou("?") : "erro";
+    }
     uia::Automacao a;
     uia::Elemento raiz;
 };
@@ -277,10 +280,10 @@ protected:
 
 TEST_F(UiaDoChromium, TipoEPapelAriaPelaTabelaDoChromium) {
     const std::vector<std::tuple<std::string, std::int32_t, std::string>> tabela = {
-        {"embrulho", 50026, "group"}, {"lista", 50026, "log"},       {"alerta", 50032, "alert"},
-        {"titulo", 50020, "heading"}, {"campo", 50004, "textbox"},   {"texto1", 50020, "description"},
-        {"doc", 50030, "document"},   {"mudo", 50000, "button"},     {"item", 50007, "listitem"},
-        {"menu", 50009, "menu"},      {"autor1", 50000, "button"},   {"s1", 50006, "img"},
+        {"embrulho", 50026, "group"}, {"lista", 50026, "log"},     {"alerta", 50032, "alert"},
+        {"titulo", 50020, "heading"}, {"campo", 50004, "textbox"}, {"texto1", 50020, "description"},
+        {"doc", 50030, "document"},   {"mudo", 50000, "button"},   {"item", 50007, "listitem"},
+        {"menu", 50009, "menu"},      {"autor1", 50000, "button"}, {"s1", 50006, "img"},
     };
     for (const auto& [id, tipo, papel] : tabela) {
         const auto e = el(id);
@@ -295,9 +298,9 @@ TEST_F(UiaDoChromium, VisaoDeControleDoChromium) {
     // e o de um título não são controle; o texto mais fundo no item, o div
     // com aria-* ou que se clica, e o dado na cena, sim.
     const std::vector<std::pair<std::string, bool>> tabela = {
-        {"embrulho", false}, {"direto", false}, {"nome_do_autor1", false}, {"texto_do_titulo", false},
-        {"fundo", true},     {"meio", true},    {"clique", true},         {"texto1", true},
-        {"titulo", true},    {"mudo_de_cena", true}, {"lista", true},     {"linha1", true},
+        {"embrulho", false}, {"direto", false},      {"nome_do_autor1", false}, {"texto_do_titulo", false},
+        {"fundo", true},     {"meio", true},         {"clique", true},          {"texto1", true},
+        {"titulo", true},    {"mudo_de_cena", true}, {"lista", true},           {"linha1", true},
     };
     for (const auto& [id, controle] : tabela) {
         const auto e = el(id);
@@ -336,7 +339,8 @@ TEST_F(UiaDoChromium, PadroesDoChromium) {
     // ScrollItem em todos; Invoke no que se aperta, não no que expande,
     // alterna ou é campo de texto.
     const std::vector<std::pair<std::string, bool>> invoca = {
-        {"autor1", true}, {"clique", true}, {"mais", false}, {"mudo", false}, {"campo", false}, {"embrulho", false},
+        {"autor1", true}, {"clique", true}, {"mais", false},
+        {"mudo", false},  {"campo", false}, {"embrulho", false},
     };
     for (const auto& [id, sim] : invoca) {
         const auto e = el(id);
@@ -381,7 +385,8 @@ TEST_F(UiaDoChromium, BuscaDeForaDaVisaoPerdeOPrimeiroAchado) {
     // primeiro da visão); a subárvore não perde nada.
     auto embrulho = el("embrulho");
     auto lista_de_linhas = a.contem(Propriedade::id, "linha");
-    auto desc = embrulho->achar_todos(uia::Escopo::descendentes, *a.verdadeira(), *a.pedido({Propriedade::id}));
+    auto desc = embrulho->achar_todos(uia::Escopo::descendentes, *a.verdadeira(),
+                                      *a.pedido({Propriedade::id}));
     EXPECT_EQ(ids(desc).front(), "linha1");
     auto sub = embrulho->achar_todos(uia::Escopo::subarvore, *a.verdadeira(), *a.pedido({Propriedade::id}));
     EXPECT_EQ(ids(sub).front(), "lista");
@@ -391,7 +396,8 @@ TEST_F(UiaDoChromium, BuscaDeForaDaVisaoPerdeOPrimeiroAchado) {
     ASSERT_TRUE(primeiro && *primeiro);
     EXPECT_EQ(*(*primeiro)->id_atual(), "linha1");
     // Na visão crua o embrulho está na visão: nada se perde.
-    auto cru = embrulho->achar_todos(uia::Escopo::descendentes, *a.verdadeira(), *a.pedido({Propriedade::id}, true));
+    auto cru = embrulho->achar_todos(uia::Escopo::descendentes, *a.verdadeira(),
+                                     *a.pedido({Propriedade::id}, true));
     EXPECT_EQ(ids(cru).front(), "lista");
 }
 
@@ -468,8 +474,9 @@ TEST_F(UiaDoChromium, PartidaEmDuasFases) {
     a = criar_automacao();
     raiz = *a.elemento_da_janela(2001);
     const auto achar_doc = [&] {
-        auto r = raiz.achar_todos(uia::Escopo::filhos, *a.igual(Propriedade::tipo, uia::tipo::documento),
-                                  *a.pedido({Propriedade::retangulo, Propriedade::valor, Propriedade::nome}, true));
+        auto r = raiz.achar_todos(
+            uia::Escopo::filhos, *a.igual(Propriedade::tipo, uia::tipo::documento),
+            *a.pedido({Propriedade::retangulo, Propriedade::valor, Propriedade::nome}, true));
         return r->empty() ? std::optional<uia::Elemento>() : std::optional<uia::Elemento>(r->front());
     };
     auto doc = achar_doc();
@@ -477,7 +484,8 @@ TEST_F(UiaDoChromium, PartidaEmDuasFases) {
     EXPECT_EQ(*doc->retangulo_em_cache(), (Retangulo{}));
     EXPECT_EQ(*doc->valor_em_cache(), std::nullopt);
     EXPECT_EQ(*doc->nome_em_cache(), "");
-    EXPECT_TRUE(doc->achar_todos(uia::Escopo::filhos, *a.verdadeira(), *a.pedido({Propriedade::id}, true))->empty());
+    EXPECT_TRUE(
+        doc->achar_todos(uia::Escopo::filhos, *a.verdadeira(), *a.pedido({Propriedade::id}, true))->empty());
     plataforma::dormir(std::chrono::milliseconds(350));
     doc = achar_doc();
     EXPECT_EQ(*doc->retangulo_em_cache(), (Retangulo{0, 100, 1000, 800}));

@@ -163,10 +163,12 @@ TEST(Resgates, AvisoQueChegaSemTextoEAvisadoQuandoOTextoVem) {
                    texto + "," + fim(7000));
     const auto r = resgates(e);
     ASSERT_EQ(r.size(), 2u) << e.saida;
-    EXPECT_EQ(r[0], std::make_pair(std::int64_t{4000},
-                                   std::string(R"({"resgate":"caio redeemed Pular 50","canal":"tarsio_ao_vivo"})")));
-    EXPECT_EQ(r[1], std::make_pair(std::int64_t{6000},
-                                   std::string(R"({"resgate":"bia redeemed Hidratar 100","canal":"tarsio_ao_vivo"})")));
+    EXPECT_EQ(r[0], std::make_pair(
+                        std::int64_t{4000},
+                        std::string(R"({"resgate":"caio redeemed Pular 50","canal":"tarsio_ao_vivo"})")));
+    EXPECT_EQ(r[1], std::make_pair(
+                        std::int64_t{6000},
+                        std::string(R"({"resgate":"bia redeemed Hidratar 100","canal":"tarsio_ao_vivo"})")));
 }
 
 TEST(Resgates, TextoLongoSaiNosPrimeiros200Caracteres) {

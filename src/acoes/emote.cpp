@@ -137,7 +137,8 @@ void emote(MemoriaDoExecutor& m, const std::string& codigo) {
     std::optional<std::string> recusa;
     const auto caixa = caixa_com_foco(m, c->raiz, c->alvo, recusa);
     if (!caixa || recusa) {
-        registrar(rotulo + ": caixa de mensagem não achada" + (recusa ? " (foco recusado: " + *recusa + ")" : ""));
+        registrar(rotulo + ": caixa de mensagem não achada" +
+                  (recusa ? " (foco recusado: " + *recusa + ")" : ""));
         return;
     }
     if (!conferir_frente(c->alvo.janela, rotulo)) return;

@@ -79,8 +79,8 @@ void esperar_o_cartao(MemoriaDoExecutor& m, const Comeco& c, const ComandoDeMens
     for (int i = 0; i < kMedidasDoCartao; ++i) {
         if (sala) {
             if (const auto medida = medir_cartao(m.a, *sala, nome, c.alvo.chat, true)) {
-                registrar("perfil " + cmd.nick + ": buraco " + forma_de_depuracao(medida->ret) + ", topo por " +
-                          medida->peca);
+                registrar("perfil " + cmd.nick + ": buraco " + forma_de_depuracao(medida->ret) +
+                          ", topo por " + medida->peca);
                 aplicar_buraco(medida->ret);
                 registrar("perfil " + cmd.nick + ": cartão à vista em " + std::to_string(ms_desde(c.inicio)) +
                           " ms");

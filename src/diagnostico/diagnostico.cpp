@@ -20,7 +20,8 @@ constexpr auto kPassoDaPagina = 100ms;
 // A página já chegou: a leitura do site traz algum elemento com classe além
 // da barra de endereço (que é do navegador).
 bool pagina_chegou(const PaginaDaSonda& p) {
-    const auto l = ler_pagina(p.a, p.j.janela, p.j.site == Site::Kick ? ModoLeitura::Kick : ModoLeitura::Twitch);
+    const auto l = ler_pagina(p.a, p.j.janela,
+                              p.j.site == Site::Kick ? ModoLeitura::Kick : ModoLeitura::Twitch);
     if (!l) return false;
     for (const ElementoLido& e : l->elementos)
         if (!e.candidato.classe.empty() && e.candidato.classe != "OmniboxViewViews") return true;
@@ -30,19 +31,22 @@ bool pagina_chegou(const PaginaDaSonda& p) {
 // O Chromium só monta a árvore da página quando um cliente de UI Automation
 // pede algo, e as classes chegam ainda depois, com o modo de leitor de tela:
 // num navegador que ninguém leu ainda, as sondas mediriam um documento
-// vazio. Espera a página chegar (no máximo 3 s) e diz quando esperou.
+// vazio. Espera a página chegar (no máximo 3 s) e diz quando esperou; a que
+// já estava lá não conta tempo nenhum (a primeira leitura pode levar alguns).
 void esperar_a_pagina(const PaginaDaSonda& p) {
     const plataforma::Instante inicio = plataforma::agora();
-    while (!pagina_chegou(p)) {
+    if (pagina_chegou(p)) return;
+    do {
         if (plataforma::agora() + kPassoDaPagina > inicio + kEsperaDaPagina) {
             dizer("a página não chegou em " + std::to_string(kEsperaDaPagina.count()) +
                   " ms; as sondas leem o que houver");
             return;
         }
         plataforma::dormir(kPassoDaPagina);
-    }
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(plataforma::agora() - inicio).count();
-    if (ms > 0) dizer("a página chegou em " + std::to_string(ms) + " ms");
+    } while (!pagina_chegou(p));
+    const auto ms =
+        std::chrono::duration_cast<std::chrono::milliseconds>(plataforma::agora() - inicio).count();
+    dizer("a página chegou em " + std::to_string(ms) + " ms");
 }
 
 }  // namespace

@@ -224,7 +224,8 @@ void publicar_estado(const std::optional<Alvo>& novo) {
 }
 
 bool publicar_estado_se(const std::optional<Alvo>& esperado, const std::optional<Alvo>& novo) {
-    return guardar_e_publicar(novo, [&](const std::optional<Alvo>& guardado) { return guardado == esperado; });
+    return guardar_e_publicar(novo,
+                              [&](const std::optional<Alvo>& guardado) { return guardado == esperado; });
 }
 
 void posicionar(Hwnd vidrel, const Alvo& e, ModoDePosicao modo) {

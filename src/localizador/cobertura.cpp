@@ -153,7 +153,8 @@ Coberturas buscar_coberturas(const uia::Automacao& a, Hwnd janela, const std::st
                              const MemoriaDoChat& memoria) {
     Coberturas c;
     std::vector<Retangulo>& buracos = c.buracos;
-    auto pedido = pedido_da_pagina(a, {Propriedade::retangulo, Propriedade::id, Propriedade::fora, Propriedade::classe});
+    auto pedido = pedido_da_pagina(
+        a, {Propriedade::retangulo, Propriedade::id, Propriedade::fora, Propriedade::classe});
     if (!pedido) return c;
     auto condicao = condicao_de_tabela(a, kCoberturas);
     if (!condicao) return c;

@@ -48,10 +48,10 @@ bool eh_modal(const std::vector<Retangulo>& buracos, const Retangulo& chat) {
 
 Localizador::Localizador(uia::Automacao automacao)
     : a_(std::move(automacao)), ultima_busca_(pl::agora() - 1h), ultimo_batimento_(pl::agora() - 1s) {
-    uia::antes_de_cada_ida([this] { seguir_a_janela(); });
+    uia::antes_de_cada_ida([](void* eu) { static_cast<Localizador*>(eu)->seguir_a_janela(); }, this);
 }
 
-Localizador::~Localizador() { uia::antes_de_cada_ida({}); }
+Localizador::~Localizador() { uia::antes_de_cada_ida(nullptr, nullptr); }
 
 std::chrono::milliseconds Localizador::espera() const {
     const bool botao = BOTAO_APERTADO.load();

@@ -96,15 +96,18 @@ struct RaizLembrada {
     uia::Elemento raiz;
     std::optional<std::vector<uia::Elemento>> filhos;  // com a janela nativa em cache
 };
-// Vazia fora de uma busca: nenhum elemento sobra para depois da busca (nem
-// para o fim da thread, quando o cliente de UI Automation já se foi).
+// A raiz lembrada mora na BuscaDeUmaVez de fora, na pilha de quem busca; a
+// thread só guarda o ponteiro. Um thread_local com destrutor (um elemento
+// COM) rodaria no fim da thread, e o do MinGW roda depois de a memória dele
+// já ter sido solta (emutls): o programa caía no fim de um pedido "video".
 thread_local int BUSCAS_ABERTAS = 0;
-thread_local std::optional<RaizLembrada> RAIZ_DA_BUSCA;
+thread_local std::optional<RaizLembrada>* RAIZ_DA_BUSCA = nullptr;
 
 uia::Resultado<std::vector<uia::Elemento>> filhos_da_raiz(const uia::Automacao& a,
                                                           const uia::Elemento& raiz) {
-    RaizLembrada* lembrada = RAIZ_DA_BUSCA && RAIZ_DA_BUSCA->raiz.impl == raiz.impl ? &*RAIZ_DA_BUSCA
-                                                                                    : nullptr;
+    RaizLembrada* lembrada = RAIZ_DA_BUSCA && *RAIZ_DA_BUSCA && (*RAIZ_DA_BUSCA)->raiz.impl == raiz.impl
+                                 ? &**RAIZ_DA_BUSCA
+                                 : nullptr;
     if (lembrada && lembrada->filhos) return *lembrada->filhos;
     auto so_janela = a.pedido({Propriedade::janela_nativa});
     if (!so_janela) return so_janela.erro();
@@ -117,17 +120,23 @@ uia::Resultado<std::vector<uia::Elemento>> filhos_da_raiz(const uia::Automacao& 
 
 }  // namespace
 
-BuscaDeUmaVez::BuscaDeUmaVez() { ++BUSCAS_ABERTAS; }
+struct BuscaDeUmaVez::Raiz {
+    std::optional<RaizLembrada> lembrada;
+};
+
+BuscaDeUmaVez::BuscaDeUmaVez() : raiz_(std::make_unique<Raiz>()) {
+    if (BUSCAS_ABERTAS++ == 0) RAIZ_DA_BUSCA = &raiz_->lembrada;
+}
 
 BuscaDeUmaVez::~BuscaDeUmaVez() {
-    if (--BUSCAS_ABERTAS == 0) RAIZ_DA_BUSCA.reset();
+    if (--BUSCAS_ABERTAS == 0) RAIZ_DA_BUSCA = nullptr;
 }
 
 uia::Resultado<uia::Elemento> raiz_da_pagina(const uia::Automacao& a, Hwnd janela) {
     const Hwnd pagina = janela_da_pagina(janela);
-    if (RAIZ_DA_BUSCA && RAIZ_DA_BUSCA->pagina == pagina) return RAIZ_DA_BUSCA->raiz;
+    if (RAIZ_DA_BUSCA && *RAIZ_DA_BUSCA && (*RAIZ_DA_BUSCA)->pagina == pagina) return (*RAIZ_DA_BUSCA)->raiz;
     auto raiz = a.elemento_da_janela(pagina);
-    if (raiz && BUSCAS_ABERTAS > 0) RAIZ_DA_BUSCA = RaizLembrada{pagina, *raiz, std::nullopt};
+    if (raiz && RAIZ_DA_BUSCA) *RAIZ_DA_BUSCA = RaizLembrada{pagina, *raiz, std::nullopt};
     return raiz;
 }
 
@@ -212,8 +221,9 @@ ElementoLido ler_elemento(uia::Elemento e) {
 uia::Resultado<LeituraDaPagina> ler_pagina(const uia::Automacao& a, Hwnd janela, ModoLeitura modo) {
     auto raiz = raiz_da_pagina(a, janela);
     if (!raiz) return raiz.erro();
-    auto pedido = pedido_da_pagina(a, {Propriedade::papel, Propriedade::id, Propriedade::classe, Propriedade::nome,
-                                       Propriedade::retangulo, Propriedade::tipo, Propriedade::valor});
+    auto pedido = pedido_da_pagina(
+        a, {Propriedade::papel, Propriedade::id, Propriedade::classe, Propriedade::nome,
+            Propriedade::retangulo, Propriedade::tipo, Propriedade::valor});
     if (!pedido) return pedido.erro();
     auto condicao = condicao_do_modo(a, modo);
     if (!condicao) return condicao.erro();

@@ -3,6 +3,7 @@
 // janela que guarda a página (a regra do Opera), a leitura numa só busca com
 // cache, e a busca que nunca entra na janela da Vidrel.
 
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -64,6 +65,10 @@ public:
     ~BuscaDeUmaVez();
     BuscaDeUmaVez(const BuscaDeUmaVez&) = delete;
     BuscaDeUmaVez& operator=(const BuscaDeUmaVez&) = delete;
+
+private:
+    struct Raiz;
+    std::unique_ptr<Raiz> raiz_;  // a da busca de fora; as de dentro a partilham
 };
 
 // O pedido de cache das buscas na página, na visão crua. O Chromium deixa

@@ -15,7 +15,6 @@
 // elementos (CompareElements), que o próprio UI Automation permite.
 
 #include <cstdint>
-#include <functional>
 #include <initializer_list>
 #include <memory>
 #include <optional>
@@ -234,9 +233,9 @@ public:
 // buscas, os passos dos caminhantes, as leituras vivas, os padrões; não as
 // leituras do cache, que não saem do processo). Uma ida pode esperar a thread
 // ocupada da página por muito tempo, e quem lê a página ainda quer seguir, a
-// cada ida, o que não depende dela: a janela que andou. Uma por thread; vazia
+// cada ida, o que não depende dela: a janela que andou. Uma por thread; nula
 // para nenhuma. Não é chamada de novo de dentro dela mesma.
-void antes_de_cada_ida(std::function<void()> f);
+void antes_de_cada_ida(void (*f)(void*), void* contexto);
 void avisar_ida();
 
 }  // namespace plataforma::uia

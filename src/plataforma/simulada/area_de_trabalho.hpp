@@ -146,7 +146,7 @@ struct ChromiumSim {
     std::int64_t rolagem_ms = 0;
     std::int64_t arvore_ms = 0;
     std::int64_t leitor_ms = 0;
-    std::map<Hwnd, plataforma::Instante> primeira_ida;     // por janela de topo
+    std::map<Hwnd, plataforma::Instante> primeira_ida;      // por janela de topo
     std::map<Hwnd, plataforma::Instante> primeira_leitura;  // idem
 };
 

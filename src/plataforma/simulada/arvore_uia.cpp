@@ -63,7 +63,7 @@ ElementoPtr AreaDeTrabalho::elemento_de(Hwnd h) {
 std::int32_t AreaDeTrabalho::tipo_da_janela(const JanelaSim& j) {
     if (j.provedor.tipo) return *j.provedor.tipo;
     if (j.pai) return kPainel;
-    constexpr std::uint32_t kComTitulo = 0x00C00000u;  // WS_CAPTION
+    constexpr std::uint32_t kComTitulo = 0x00C00000u;    // WS_CAPTION
     constexpr std::uint32_t kJanelaDeApp = 0x00040000u;  // WS_EX_APPWINDOW
     const bool titulo = (j.estilo & kComTitulo) == kComTitulo;
     if ((j.estilo_ex & kJanelaDeApp) || titulo) return kJanela;
@@ -76,7 +76,7 @@ bool AreaDeTrabalho::vivo(const ElementoPtr& e) {
     if (e == raiz_uia) return true;
     // Um elemento que a página escondeu (aria-hidden, display:none), ou que
     // está debaixo de um, saiu da árvore do Chromium.
-    for (ElementoSim* x = e.get(); x; x = x->pai.lock().get())
+    for (ElementoPtr x = e; x; x = x->pai.lock())
         if (x->web && x->web->oculto) return false;
     return achar(e->janela_dona) != nullptr;
 }

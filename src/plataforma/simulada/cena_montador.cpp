@@ -218,7 +218,8 @@ void Montador::fatos_da_web(Leitor& l, ElementoSim& e) {
         const Json& o = l.bruto("oculto");
         if (o.is_boolean())
             lidos.oculto = o.get<bool>();
-        else if (o.is_string() && (o.get<std::string>() == "aria-hidden" || o.get<std::string>() == "display:none"))
+        else if (o.is_string() &&
+                 (o.get<std::string>() == "aria-hidden" || o.get<std::string>() == "display:none"))
             lidos.oculto = true;
         else
             Leitor::erro_em(l.de("oculto"), "esperava true, false, \"aria-hidden\" ou \"display:none\"");
@@ -383,11 +384,13 @@ int por_10mil(Leitor& l, const std::string& campo, int padrao) {
 ChromiumSim Montador::chromium(const Json& j, const std::string& caminho) {
     Leitor l(j, caminho);
     ChromiumSim c;
-    for (auto [campo, destino] : {std::pair{"foco_ms", &c.foco_ms}, std::pair{"rolagem_ms", &c.rolagem_ms},
-                                  std::pair{"arvore_ms", &c.arvore_ms}, std::pair{"leitor_ms", &c.leitor_ms}}) {
+    for (auto [campo, destino] :
+         {std::pair{"foco_ms", &c.foco_ms}, std::pair{"rolagem_ms", &c.rolagem_ms},
+          std::pair{"arvore_ms", &c.arvore_ms}, std::pair{"leitor_ms", &c.leitor_ms}}) {
         *destino = nao_negativo(l, campo, 0);
         if (*destino > limites::kInstanteMaximoMs)
-            Leitor::erro_em(l.de(campo), "depois do limite de " + std::to_string(limites::kInstanteMaximoMs) + " ms");
+            Leitor::erro_em(l.de(campo),
+                            "depois do limite de " + std::to_string(limites::kInstanteMaximoMs) + " ms");
     }
     l.fim();
     return c;

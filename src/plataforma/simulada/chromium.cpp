@@ -126,15 +126,16 @@ bool um_de(const std::string& s, std::initializer_list<const char*> lista) {
 // ui/accessibility/ax_role_properties.cc, IsClickable (com AXNodeData::IsClickable):
 // os papéis que têm clique por natureza, além de quem escuta o clique.
 bool clicavel(const FatosDaWeb& w) {
-    return w.clicavel || um_de(w.papel, {"button", "togglebutton", "switch", "checkbox", "radio", "link", "listbox",
-                                         "option", "menuitem", "menuitemcheckbox", "menuitemradio", "searchbox",
-                                         "spinbutton", "tab", "textbox", "combobox"});
+    return w.clicavel || um_de(w.papel, {"button", "togglebutton", "switch", "checkbox", "radio", "link",
+                                         "listbox", "option", "menuitem", "menuitemcheckbox", "menuitemradio",
+                                         "searchbox", "spinbutton", "tab", "textbox", "combobox"});
 }
 
 // Os papéis que a página deixa focar sem tabindex (os controles nativos).
 bool focavel_por_natureza(const FatosDaWeb& w) {
-    return w.editavel || um_de(w.papel, {"button", "togglebutton", "switch", "checkbox", "radio", "link", "textbox",
-                                         "searchbox", "combobox", "listbox", "slider", "spinbutton", "document"});
+    return w.editavel ||
+           um_de(w.papel, {"button", "togglebutton", "switch", "checkbox", "radio", "link", "textbox",
+                           "searchbox", "combobox", "listbox", "slider", "spinbutton", "document"});
 }
 
 // ui/accessibility/platform/ax_platform_node_win.cc, IsUIAControl: o texto
@@ -147,7 +148,8 @@ std::optional<bool> controle_do_texto(const ElementoSim& e) {
         if (um_de(r, {"cell", "gridcell", "row"})) return false;
         if (r == "listitem") return nivel > 0;
         if (um_de(r, {"button", "togglebutton", "checkbox", "heading", "link", "option", "menuitem",
-                      "menuitemcheckbox", "menuitemradio", "radio", "text", "switch", "tab", "tooltip", "treeitem"}))
+                      "menuitemcheckbox", "menuitemradio", "radio", "text", "switch", "tab", "tooltip",
+                      "treeitem"}))
             return false;
     }
     return std::nullopt;
@@ -162,14 +164,14 @@ bool eh_controle(const ElementoSim& e) {
     const FatosDaWeb& w = *e.web;
     if (w.papel == "text")
         if (const auto r = controle_do_texto(e)) return *r;
-    if (um_de(w.papel, {"button", "togglebutton", "switch", "checkbox", "radio", "combobox", "listbox", "menuitem",
-                        "menuitemcheckbox", "menuitemradio", "scrollbar", "searchbox", "slider", "spinbutton", "tab",
-                        "textbox", "tree", "treeitem"}))
+    if (um_de(w.papel, {"button", "togglebutton", "switch", "checkbox", "radio", "combobox", "listbox",
+                        "menuitem", "menuitemcheckbox", "menuitemradio", "scrollbar", "searchbox", "slider",
+                        "spinbutton", "tab", "textbox", "tree", "treeitem"}))
         return true;
     if (um_de(w.papel, {"banner", "complementary", "contentinfo", "main", "navigation", "search", "region"}))
         return true;
-    if (um_de(w.papel, {"table", "grid", "list", "img", "article", "cell", "gridcell", "figure", "listitem", "option",
-                        "progressbar", "row", "section", "separator"}))
+    if (um_de(w.papel, {"table", "grid", "list", "img", "article", "cell", "gridcell", "figure", "listitem",
+                        "option", "progressbar", "row", "section", "separator"}))
         return true;
     return w.aria || w.editavel || !e.nome.empty() || !w.descricao.empty() || e.focavel || clicavel(w);
 }
@@ -182,8 +184,8 @@ bool invocavel(const FatosDaWeb& w) {
     if (w.papel == "link") return true;
     const bool ativavel = w.editavel || um_de(w.papel, {"textbox", "searchbox", "combobox", "listbox"});
     const bool expande = w.expansivel || um_de(w.papel, {"combobox", "treeitem"});
-    const bool alterna =
-        w.alterna || um_de(w.papel, {"checkbox", "switch", "togglebutton", "menuitemcheckbox"});
+    const bool alterna = w.alterna ||
+                         um_de(w.papel, {"checkbox", "switch", "togglebutton", "menuitemcheckbox"});
     return clicavel(w) && !ativavel && !expande && !alterna;
 }
 
@@ -211,7 +213,8 @@ Retangulo unir(const Retangulo& x, const Retangulo& y) {
 }
 
 bool dentro(const Retangulo& fora, const Retangulo& r) {
-    return r.esquerda >= fora.esquerda && r.topo >= fora.topo && r.direita <= fora.direita && r.base <= fora.base;
+    return r.esquerda >= fora.esquerda && r.topo >= fora.topo && r.direita <= fora.direita &&
+           r.base <= fora.base;
 }
 
 // O deslocamento, num eixo, que centra [a, b) em [c, d) sem passar do
@@ -247,8 +250,8 @@ void rolar_agora(AreaDeTrabalho& a, const ElementoPtr& e) {
         if (tem_area(rf)) conteudo = conteudo ? unir(*conteudo, rf) : rf;
     }
     if (!conteudo) return;
-    const std::int64_t dx =
-        para_o_centro(r.esquerda, r.direita, c.esquerda, c.direita, conteudo->esquerda, conteudo->direita);
+    const std::int64_t dx = para_o_centro(r.esquerda, r.direita, c.esquerda, c.direita, conteudo->esquerda,
+                                          conteudo->direita);
     const std::int64_t dy = para_o_centro(r.topo, r.base, c.topo, c.base, conteudo->topo, conteudo->base);
     if (!dx && !dy) return;
     a.deslocar_elementos(caixa->filhos, dx, dy);

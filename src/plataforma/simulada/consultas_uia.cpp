@@ -85,7 +85,8 @@ std::string texto_uia(AreaDeTrabalho& a, const ElementoSim& e, Propriedade p) {
 }
 
 std::optional<std::string> valor_uia(AreaDeTrabalho& a, const ElementoSim& e) {
-    if (e.eh_janela || documento_vazio(a, e)) return std::nullopt;  // o documento vazio ainda não tem endereço
+    if (e.eh_janela || documento_vazio(a, e))
+        return std::nullopt;  // o documento vazio ainda não tem endereço
     return e.valor;
 }
 

@@ -428,8 +428,9 @@ Resultado<std::string> Elemento::id_atual() const {
     return viva_texto(*this, "get_CurrentAutomationId", Propriedade::id);
 }
 Resultado<std::int32_t> Elemento::tipo_atual() const {
-    return viva<std::int32_t>(*this, "get_CurrentControlType",
-                              [](AreaDeTrabalho& a, const ElementoSim& e) { return simulada::tipo_uia(a, e); });
+    return viva<std::int32_t>(*this, "get_CurrentControlType", [](AreaDeTrabalho& a, const ElementoSim& e) {
+        return simulada::tipo_uia(a, e);
+    });
 }
 Resultado<bool> Elemento::fora_atual() const {
     return viva<bool>(*this, "get_CurrentIsOffscreen",

@@ -21,13 +21,19 @@ namespace plataforma {
 
 namespace {
 
-// Um temporizador de alta resolução por thread (Windows 10 1803 em diante);
-// sem ele, o sleep comum.
-HANDLE temporizador_da_thread() {
-    thread_local HANDLE t = CreateWaitableTimerExW(nullptr, nullptr, CREATE_WAITABLE_TIMER_HIGH_RESOLUTION,
-                                                   TIMER_ALL_ACCESS);
-    return t;
-}
+// Um temporizador de alta resolução (Windows 10 1803 em diante) para cada
+// espera, solto no fim dela; sem ele, o sleep comum. Não um por thread: nada
+// fecharia o de uma thread que acabou.
+struct Temporizador {
+    HANDLE h = CreateWaitableTimerExW(nullptr, nullptr, CREATE_WAITABLE_TIMER_HIGH_RESOLUTION,
+                                      TIMER_ALL_ACCESS);
+    Temporizador() = default;
+    Temporizador(const Temporizador&) = delete;
+    Temporizador& operator=(const Temporizador&) = delete;
+    ~Temporizador() {
+        if (h) CloseHandle(h);
+    }
+};
 
 }  // namespace
 
@@ -38,13 +44,13 @@ void dormir(Duracao d) {
         Sleep(0);
         return;
     }
-    if (HANDLE t = temporizador_da_thread()) {
+    if (Temporizador t; t.h) {
         LARGE_INTEGER prazo;
         // Relativo, em unidades de 100 ns.
         prazo.QuadPart = -static_cast<LONGLONG>(
             std::chrono::duration_cast<std::chrono::nanoseconds>(d).count() / 100);
-        if (SetWaitableTimer(t, &prazo, 0, nullptr, nullptr, FALSE) &&
-            WaitForSingleObject(t, INFINITE) == WAIT_OBJECT_0)
+        if (SetWaitableTimer(t.h, &prazo, 0, nullptr, nullptr, FALSE) &&
+            WaitForSingleObject(t.h, INFINITE) == WAIT_OBJECT_0)
             return;
     }
     std::this_thread::sleep_for(d);

@@ -229,6 +229,18 @@ HRESULT PedidoDeCache::put_TreeFilter(IUIAutomationCondition* filter) {
     return S_OK;
 }
 
+// Só TreeScope_Element (o padrão) e TreeScope_SubTree, a que guarda a
+// subárvore no cache do BuildUpdatedCache.
+HRESULT PedidoDeCache::put_TreeScope(TreeScope scope) {
+    constexpr const char* metodo = "IUIAutomationCacheRequest::put_TreeScope";
+    usado(metodo);
+    if (scope != TreeScope_Element && scope != TreeScope_SubTree)
+        return argumento_ruim(metodo, "escopo " + std::to_string(scope));
+    std::lock_guard g(m_);
+    p_.subarvore = scope == TreeScope_SubTree;
+    return S_OK;
+}
+
 // ------------------------------------------------------------ caminhantes
 
 HRESULT Automacao::get_RawViewWalker(IUIAutomationTreeWalker** walker) {

@@ -30,7 +30,7 @@ std::optional<Escopo> escopo_de(TreeScope escopo) {
 }
 
 Elemento* com_foto(AreaDeTrabalho& a, const ElementoPtr& no, const PedidoUia& p) {
-    return new Elemento(no, std::make_shared<const FotoUia>(sim::fotografar(a, *no, p)));
+    return new Elemento(no, std::make_shared<const FotoUia>(sim::fotografar_subarvore(a, no, p)));
 }
 
 }  // namespace
@@ -149,12 +149,15 @@ HRESULT Elemento::get_CurrentBoundingRectangle(RECT* r) {
 
 HRESULT Elemento::get_CurrentControlType(CONTROLTYPEID* r) {
     return vivo("IUIAutomationElement::get_CurrentControlType", "get_CurrentControlType", no_, r,
-                [](AreaDeTrabalho& a, const ElementoSim& e) { return static_cast<CONTROLTYPEID>(sim::tipo_uia(a, e)); });
+                [](AreaDeTrabalho& a, const ElementoSim& e) {
+                    return static_cast<CONTROLTYPEID>(sim::tipo_uia(a, e));
+                });
 }
 
 HRESULT Elemento::get_CurrentIsOffscreen(BOOL* r) {
-    return vivo("IUIAutomationElement::get_CurrentIsOffscreen", "get_CurrentIsOffscreen", no_, r,
-                [](AreaDeTrabalho& a, const ElementoSim& e) -> BOOL { return sim::fora_uia(a, e) ? TRUE : FALSE; });
+    return vivo(
+        "IUIAutomationElement::get_CurrentIsOffscreen", "get_CurrentIsOffscreen", no_, r,
+        [](AreaDeTrabalho& a, const ElementoSim& e) -> BOOL { return sim::fora_uia(a, e) ? TRUE : FALSE; });
 }
 
 HRESULT Elemento::get_CurrentProcessId(int* r) {
@@ -242,6 +245,22 @@ HRESULT Elemento::GetCachedPropertyValue(PROPERTYID propertyId, VARIANT* retVal)
     });
 }
 
+// Os filhos que o pedido da subárvore guardou; sem ele, E_INVALIDARG, e numa
+// folha a lista nula, como o Windows.
+HRESULT Elemento::GetCachedChildren(IUIAutomationElementArray** children) {
+    constexpr const char* metodo = "IUIAutomationElement::GetCachedChildren";
+    if (!children) return E_POINTER;
+    *children = nullptr;
+    return local(metodo, nullptr, [&](AreaDeTrabalho&) -> HRESULT {
+        if (!foto_ || !foto_->com_filhos) return E_INVALIDARG;
+        if (foto_->filhos.empty()) return S_OK;
+        std::vector<Elemento*> itens;
+        for (const sim::FilhoEmFoto& f : foto_->filhos) itens.push_back(new Elemento(f.no, f.foto));
+        *children = new ListaDeElementos(std::move(itens));
+        return S_OK;
+    });
+}
+
 // ---------------------------------------------------------------- padrões
 
 HRESULT Elemento::GetCurrentPatternAs(PATTERNID patternId, REFIID riid, void** patternObject) {
@@ -289,7 +308,8 @@ HRESULT Elemento::SetFocus() {
 HRESULT PadraoInvocar::Invoke() {
     return local("IUIAutomationInvokePattern::Invoke", nullptr, [&](AreaDeTrabalho& a) -> HRESULT {
         if (const auto hr = sim::erro_de_ida(a, no_)) return static_cast<HRESULT>(*hr);
-        if (const auto hr = a.deve_falhar("Invoke", no_->janela_dona, no_->chave)) return static_cast<HRESULT>(*hr);
+        if (const auto hr = a.deve_falhar("Invoke", no_->janela_dona, no_->chave))
+            return static_cast<HRESULT>(*hr);
         const bool feito = sim::invocar_uia(a, no_) == plataforma::uia::Padrao::feito;
         anotar_efeito("Invoke", *no_, feito);
         return S_OK;

@@ -23,8 +23,8 @@ using plataforma::simulada::ElementoPtr;
 // elemento (ElementFromHandle, ElementFromPoint); é calculada já com a área
 // espelhada.
 template <class Janela, class F>
-HRESULT ir_na_janela(const char* metodo, const std::string& chamada, const ElementoPtr& e, Janela janela,
-                     F f, const std::string& falhas_de = {}) {
+HRESULT ir_na_janela(const char* metodo, const std::string& chamada, const ElementoPtr& e, Janela janela, F f,
+                     const std::string& falhas_de = {}) {
     usado(metodo);
     Mundo& m = Mundo::global();
     m.em_dia();
@@ -75,7 +75,7 @@ HRESULT local(const char* metodo, const char* chamada, F f) {
     return hr;
 }
 
-inline constexpr HRESULT kIndisponivel = static_cast<HRESULT>(0x80040201u);    // UIA_E_ELEMENTNOTAVAILABLE
+inline constexpr HRESULT kIndisponivel = static_cast<HRESULT>(0x80040201u);  // UIA_E_ELEMENTNOTAVAILABLE
 
 BSTR bstr(const std::string& utf8);
 

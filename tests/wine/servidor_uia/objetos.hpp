@@ -75,6 +75,7 @@ public:
     HRESULT STDMETHODCALLTYPE BuildUpdatedCache(IUIAutomationCacheRequest* cacheRequest,
                                                 IUIAutomationElement** updatedElement) override;
     HRESULT STDMETHODCALLTYPE GetCachedPropertyValue(PROPERTYID propertyId, VARIANT* retVal) override;
+    HRESULT STDMETHODCALLTYPE GetCachedChildren(IUIAutomationElementArray** children) override;
     HRESULT STDMETHODCALLTYPE GetCurrentPatternAs(PATTERNID patternId, REFIID riid,
                                                   void** patternObject) override;
 
@@ -147,6 +148,7 @@ public:
     }
     HRESULT STDMETHODCALLTYPE AddProperty(PROPERTYID propertyId) override;
     HRESULT STDMETHODCALLTYPE put_TreeFilter(IUIAutomationCondition* filter) override;
+    HRESULT STDMETHODCALLTYPE put_TreeScope(TreeScope scope) override;
 
     PedidoUia copia() const {
         std::lock_guard g(m_);

@@ -27,7 +27,8 @@ HRESULT argumento_ruim(const char* metodo, const std::string& motivo) {
 std::optional<Propriedade> propriedade_de(PROPERTYID id) {
     for (Propriedade p : {Propriedade::retangulo, Propriedade::processo, Propriedade::tipo, Propriedade::nome,
                           Propriedade::id, Propriedade::classe, Propriedade::janela_nativa, Propriedade::fora,
-                          Propriedade::invocavel, Propriedade::valor, Propriedade::papel})
+                          Propriedade::invocavel, Propriedade::valor, Propriedade::papel,
+                          Propriedade::focavel, Propriedade::controle, Propriedade::rolavel})
         if (static_cast<PROPERTYID>(p) == id) return p;
     return std::nullopt;
 }
@@ -65,9 +66,17 @@ HRESULT variante_da_foto(const FotoUia& f, Propriedade p, VARIANT& v) {
             v.boolVal = f.fora ? VARIANT_TRUE : VARIANT_FALSE;
             return S_OK;
         case Propriedade::invocavel:
+        case Propriedade::rolavel:
+        case Propriedade::focavel:
+        case Propriedade::controle: {
+            const bool b = p == Propriedade::invocavel ? f.invocavel
+                           : p == Propriedade::rolavel ? f.rolavel
+                           : p == Propriedade::focavel ? f.focavel
+                                                       : f.controle;
             v.vt = VT_BOOL;
-            v.boolVal = f.invocavel ? VARIANT_TRUE : VARIANT_FALSE;
+            v.boolVal = b ? VARIANT_TRUE : VARIANT_FALSE;
             return S_OK;
+        }
         case Propriedade::retangulo: {
             SAFEARRAY* sa = SafeArrayCreateVector(VT_R8, 0, 4);
             if (!sa) return E_OUTOFMEMORY;
