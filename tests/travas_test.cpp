@@ -50,6 +50,18 @@ TEST(AppTravado, BatimentoEPosicaoSeguemComOAppSemResponder) {
     for (const Json& j : e.no_rastro("efeito", "SetWindowPos"))
         if (j["janela"] == 100 && j.value("adiado", false) && j["t"] >= 2500 && j["t"] < 6000) ++adiados;
     EXPECT_GE(adiados, 2);
+    // Quando o app volta, os pedidos guardados chegam, na ordem: a Vidrel
+    // acaba sobre o chat do navegador que já voltou ao lugar.
+    const auto entregues = e.no_rastro("efeito", "entregue");
+    ASSERT_GE(entregues.size(), 2u);
+    for (const Json& j : entregues) EXPECT_EQ(j["t"], 6000) << j.dump();
+    const Json ultima = [&] {
+        Json r;
+        for (const Json& j : entregues)
+            if (j["chamada"] == "SetWindowPos" && j["janela"] == 100) r = j;
+        return r;
+    }();
+    EXPECT_EQ(ultima.value("ret", Json()), Json::parse("[1352, 231, 1692, 877]")) << ultima.dump();
     // Esconder o app também não espera por ele.
     bool escondeu_sem_esperar = false;
     for (const Json& j : e.no_rastro("efeito", "ShowWindowAsync"))

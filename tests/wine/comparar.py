@@ -25,6 +25,21 @@ Conferências extras, por opção:
                    passagem), comparadas como conjuntos de pixels
   --cursor         os lugares em que o localizador pôs o cursor (SetCursorPos)
                    contra os que o dublê do app viu com GetCursorPos
+  --gravada SIM    a cena que o gravador (CENA=gravada.json) escreveu no Wine,
+                   com os handles, processos e threads trocados pelos da
+                   cena, reproduzida na área simulada (o binário SIM) no modo
+                   hospedado: as mesmas linhas que a cena original sem o que
+                   um gravador não vê (reações, falhas, lentidões, os tempos
+                   do Chromium, a entrada)
+  --foto ARQUIVO   a foto do diagnóstico (FOTO=ARQUIVO) do Wine igual à da
+                   área simulada, com os handles trocados pelos da cena
+  --lupa           as chamadas da lupa (MagInitialize, MagSetFullscreenTransform,
+                   MagUninitialize) no rastro contra as que a lupa do banco
+                   anotou: as mesmas aproximações e afastamentos, os tremores
+                   (sorteados, e quantos quadros cabem depende do relógio)
+                   dentro dos limites, e a tela nunca deixada ampliada
+  --batimento MS   no Wine, nenhum intervalo maior que MS entre duas batidas
+                   ({"vivo":1}) do localizador, do primeiro ao último
   --tela           a Vidrel do protótipo na tela do Xvfb: a borda e o fundo
                    do cartão nas cores da pintura simulada, no lugar do
                    último SetWindowPos dela; o quadro vai para tela.png
@@ -239,8 +254,11 @@ class Prova:
                     self.falhar("servidor de UI Automation: " + l.strip())
 
     def conferir_movimentos(self, janela):
-        sim = self.lugares_sim(janela)
-        wine = distintas([l["ret"] for d in self.diarios.values() for l in d if l.get("movida") == janela])
+        # Um lugar igual ao de antes não é movimento: o dublê não o vê.
+        inicio = [l["ret"] for d in self.diarios.values() for l in d if l.get("criada") == janela][:1]
+        sim = distintas(inicio + self.lugares_sim(janela))[len(inicio) :]
+        wine = distintas(inicio + [l["ret"] for d in self.diarios.values() for l in d if l.get("movida") == janela])
+        wine = wine[len(inicio) :]
         if not sim:
             self.falhar("a simulação não moveu a janela %d: a conferência não prova nada" % janela)
         self.comparar("movimentos da janela %d" % janela, [str(r) for r in sim], [str(r) for r in wine])
@@ -250,7 +268,12 @@ class Prova:
             [
                 l["ret"]
                 for l in self.rastro
-                if l.get("efeito") == "SetWindowPos" and l.get("janela") == janela and l.get("ok") and "ret" in l
+                if l.get("janela") == janela
+                and "ret" in l
+                and (
+                    (l.get("efeito") == "SetWindowPos" and l.get("ok"))
+                    or (l.get("efeito") == "entregue" and l.get("chamada") == "SetWindowPos")
+                )
             ]
         )
 
@@ -352,6 +375,166 @@ class Prova:
         self.comparar("cursor", [str(p) for p in sim], [str(p) for p in wine])
 
     # ------------------------------------------------------------------ tela
+
+    def conferir_batimento(self, maximo_ms):
+        batidas = [l["t"] for l in jsonl(os.path.join(self.wine, "saida.t.jsonl")) if l["linha"] == '{"vivo":1}']
+        if len(batidas) < 2:
+            self.falhar("menos de duas batidas no Wine: a conferência não prova nada")
+            return
+        pior = max(zip(batidas, batidas[1:]), key=lambda p: p[1] - p[0])
+        if pior[1] - pior[0] > maximo_ms:
+            self.falhar("batidas %d ms uma da outra (de %d a %d ms), mais que %d" % (pior[1] - pior[0], pior[0], pior[1], maximo_ms))
+        else:
+            self.notas.append("o maior intervalo entre batidas foi de %d ms" % (pior[1] - pior[0]))
+
+    # ------------------------------------------------------------ lupa
+
+    @staticmethod
+    def passos_da_lupa(chamadas):
+        """As chamadas em passos comparáveis: os quadros do tremor (fator
+        1.02) seguidos viram um passo só."""
+        r = []
+        for c in chamadas:
+            nome = c.get("efeito") or c.get("chamada")
+            if nome != "MagSetFullscreenTransform":
+                r.append(nome if c.get("ok", True) else nome + " recusado")
+            elif abs(c["fator"] - 1.02) < 1e-6:
+                if r[-1:] != ["tremor"]:
+                    r.append("tremor")
+            else:
+                r.append("fator %.5f em (%d, %d)" % (c["fator"], c["x"], c["y"]))
+        return r
+
+    def conferir_lupa(self, largura=1920, altura=1080):
+        sim = [l for l in self.rastro if l.get("efeito", "").startswith("Mag")]
+        wine = [l for l in self.diarios.get("magnification.dll", []) if "chamada" in l]
+        if not sim:
+            self.falhar("a simulação não usou a lupa: a conferência não prova nada")
+        self.comparar("lupa", self.passos_da_lupa(sim), self.passos_da_lupa(wine))
+        bx = int((largura - largura / 1.02) / 2)
+        by = int((altura - altura / 1.02) / 2)
+        limite = max(1, min(bx, by))
+        for c in wine:
+            if c["chamada"] == "MagSetFullscreenTransform" and abs(c["fator"] - 1.02) < 1e-6:
+                if abs(c["x"] - bx) > limite or abs(c["y"] - by) > limite:
+                    self.falhar("tremor fora do limite: (%d, %d) com o centro em (%d, %d)" % (c["x"], c["y"], bx, by))
+        if wine and wine[-1]["chamada"] != "MagUninitialize":
+            self.falhar("o localizador acabou com a lupa iniciada: %s" % json.dumps(wine[-1]))
+
+    # ------------------------------------------------------------ gravador
+
+    def cena_gravada_no_wine(self):
+        """A cena que o gravador escreveu no Wine, nos handles da cena: as
+        janelas pelo diário dos dublês, os processos e as threads pelos das
+        janelas da cena original."""
+        with open(os.path.join(self.sim, "..", "cena.json"), encoding="utf-8") as f:
+            original = json.load(f)
+        caminho = os.path.join(self.wine, "gravada.json")
+        if not os.path.exists(caminho):
+            self.falhar("o gravador não escreveu %s" % caminho)
+            return None, original
+        with open(caminho, encoding="utf-8") as f:
+            gravada = json.load(f)
+        da_cena = {}
+
+        def janelas(js):
+            for j in js:
+                yield j
+                yield from janelas(j.get("filhas", []))
+
+        for j in janelas(original["janelas"]):
+            da_cena[j["hwnd"]] = j
+
+        def trocar(e):
+            if isinstance(e, dict):
+                for k, v in e.items():
+                    if k in ("hwnd", "dono", "foco") and isinstance(v, int) and v in self.real_para_cena:
+                        e[k] = self.real_para_cena[v]
+                    else:
+                        trocar(v)
+            elif isinstance(e, list):
+                for v in e:
+                    trocar(v)
+
+        trocar(gravada["janelas"])
+        if gravada.get("frente") in self.real_para_cena:
+            gravada["frente"] = self.real_para_cena[gravada["frente"]]
+        for j in janelas(gravada["janelas"]):
+            o = da_cena.get(j["hwnd"])
+            if o is None:
+                self.falhar("o gravador gravou uma janela que não é da cena: %s %r" % (j["hwnd"], j.get("titulo")))
+                continue
+            for k in ("processo", "thread"):
+                if k in o:
+                    j[k] = o[k]
+                else:
+                    j.pop(k, None)
+            # O caminho inteiro do dublê: na cena, só o nome.
+            if "executavel" in j:
+                j["executavel"] = j["executavel"].replace("\\", "/").split("/")[-1]
+        gravada.pop("programa", None)
+        if "programa" in original:
+            gravada["programa"] = original["programa"]
+        return gravada, original
+
+    def conferir_gravada(self, sim_bin):
+        gravada, original = self.cena_gravada_no_wine()
+        if gravada is None:
+            return
+        cortada = dict(original)
+        for k in ("reacoes", "falhas", "lentidoes", "chromium"):
+            cortada.pop(k, None)
+        cortada["entrada"] = "cena"
+        fim = next(e["em"] for e in gravada["linha_do_tempo"] if e["acao"] == "fim")
+        cortada["linha_do_tempo"] = [
+            dict(e, em=0)
+            for e in original.get("linha_do_tempo", [])
+            if e.get("em", 0) == 0 and e["acao"] not in ("fim", "entrada", "fim_da_entrada")
+        ] + [{"em": fim, "acao": "fim"}]
+        pasta = os.path.join(self.wine, "reproducao")
+        os.makedirs(pasta, exist_ok=True)
+        saidas = {}
+        for nome, cena in (("original", cortada), ("gravada", gravada)):
+            arquivo = os.path.join(pasta, nome + ".json")
+            with open(arquivo, "w", encoding="utf-8") as f:
+                json.dump(cena, f, ensure_ascii=False, indent=1)
+            r = subprocess.run(
+                [sim_bin, "--cena", arquivo, "--tempo", "virtual", "--janela", "100"],
+                stdin=subprocess.DEVNULL,
+                capture_output=True,
+                timeout=120,
+            )
+            saidas[nome] = r
+        o, g = saidas["original"], saidas["gravada"]
+        if not o.stdout.strip():
+            self.falhar("a cena original não deu linha nenhuma na reprodução: a conferência não prova nada")
+        if o.returncode != g.returncode:
+            self.falhar("reprodução da cena gravada no Wine: código %d, a original %d" % (g.returncode, o.returncode))
+        for nome, a, b in (("saída", o.stdout, g.stdout), ("erro", o.stderr, g.stderr)):
+            self.comparar(
+                "reprodução da cena gravada no Wine (%s)" % nome,
+                a.decode("utf-8", "replace").split("\n"),
+                b.decode("utf-8", "replace").split("\n"),
+            )
+
+    def conferir_foto(self, arquivo):
+        textos = {}
+        for lado in (self.sim, self.wine):
+            caminho = os.path.join(lado, arquivo)
+            if not os.path.exists(caminho):
+                self.falhar("a foto não foi escrita em %s" % caminho)
+                return
+            with open(caminho, encoding="utf-8") as f:
+                textos[lado] = f.read().split("\n")
+        trocados = [
+            re.sub(r"\b\d{4,}\b", lambda m: str(self.real_para_cena.get(int(m.group()), m.group())), l)
+            for l in textos[self.wine]
+        ]
+        self.comparar(
+            "foto " + arquivo,
+            [self.normalizar_erro(l) for l in textos[self.sim]],
+            [self.normalizar_erro(l) for l in trocados],
+        )
 
     def conferir_tela(self, display, prazo_s):
         lugares = [
@@ -552,6 +735,10 @@ def main():
     p.add_argument("--teclado", action="append", default=[])
     p.add_argument("--regioes", type=int, action="append", default=[])
     p.add_argument("--cursor", action="store_true")
+    p.add_argument("--lupa", action="store_true")
+    p.add_argument("--batimento", type=int)
+    p.add_argument("--gravada")
+    p.add_argument("--foto")
     p.add_argument("--tela", action="store_true")
     p.add_argument("--display")
     p.add_argument("--prazo", type=float, default=10)
@@ -574,6 +761,14 @@ def main():
         prova.conferir_teclado(exe)
     for j in a.regioes:
         prova.conferir_regioes(j)
+    if a.lupa:
+        prova.conferir_lupa()
+    if a.batimento:
+        prova.conferir_batimento(a.batimento)
+    if a.gravada:
+        prova.conferir_gravada(a.gravada)
+    if a.foto:
+        prova.conferir_foto(a.foto)
     if a.cursor:
         with open(os.path.join(a.sim, "..", "cena.json"), encoding="utf-8") as f:
             prova.conferir_cursor(json.load(f))

@@ -384,7 +384,7 @@ void travar_thread(Hwnd janela, bool travar) {
         if (!j) return;
         thread = j->thread;
     }
-    std::vector<std::function<void(AreaDeTrabalho&)>> adiados;
+    std::vector<AreaDeTrabalho::EfeitoGuardado> adiados;
     {
         std::lock_guard g(a.travadas_trava);
         if (travar) {
@@ -397,11 +397,14 @@ void travar_thread(Hwnd janela, bool travar) {
         a.travadas_sinal.notificar_todos();
     }
     bool acordar = false;
+    std::vector<Json> entregas;
     {
         std::lock_guard g(a.m);
-        for (auto& f : adiados) f(a);
+        for (auto& f : adiados)
+            if (auto linha = f(a)) entregas.push_back(std::move(*linha));
         acordar = std::exchange(a.acordar_pendente, false);
     }
+    for (Json& l : entregas) Rastro::global().registrar(std::move(l));
     if (acordar) acordar_filas();
 }
 

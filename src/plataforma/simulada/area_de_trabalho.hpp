@@ -269,7 +269,9 @@ public:
     plataforma::Trava travadas_trava;
     plataforma::Sinal travadas_sinal;
     std::set<std::uint32_t> threads_travadas;
-    std::map<std::uint32_t, std::vector<std::function<void(AreaDeTrabalho&)>>> adiados;
+    // Cada efeito guardado devolve a linha do rastro da entrega, se tiver uma.
+    using EfeitoGuardado = std::function<std::optional<Json>(AreaDeTrabalho&)>;
+    std::map<std::uint32_t, std::vector<EfeitoGuardado>> adiados;
 
     // As reações da página, os elementos sob o ponteiro (para o hover) e as
     // reações que dispararam e esperam a trava ser solta para começar.

@@ -78,7 +78,7 @@ void esperar_a_thread_da(Hwnd janela) {
 // Uma chamada que o Windows só entrega à thread da janela (SWP_ASYNCWINDOWPOS,
 // ShowWindowAsync): com a thread travada, o efeito fica para quando ela voltar.
 // Com a trava da área tomada; falso quando não foi adiada.
-bool adiar_se_travada(AreaDeTrabalho& a, Hwnd janela, std::function<void(AreaDeTrabalho&)> efeito) {
+bool adiar_se_travada(AreaDeTrabalho& a, Hwnd janela, AreaDeTrabalho::EfeitoGuardado efeito) {
     const JanelaSim* j = a.achar(janela);
     if (!j || j->propria) return false;
     std::lock_guard g(a.travadas_trava);
@@ -259,8 +259,13 @@ bool mostrar_janela_sem_esperar(Hwnd janela, int comando) {
     bool adiado = false;
     const bool existe = com_area([&](AreaDeTrabalho& a) {
         if (!a.existe(janela)) return false;
-        auto efeito = [janela, comando](AreaDeTrabalho& x) {
-            if (x.existe(janela)) x.mudar_visibilidade(janela, comando != sw::esconder);
+        auto efeito = [janela, comando](AreaDeTrabalho& x) -> std::optional<Json> {
+            if (!x.existe(janela)) return std::nullopt;
+            x.mudar_visibilidade(janela, comando != sw::esconder);
+            return Json{{"efeito", "entregue"},
+                        {"chamada", "ShowWindowAsync"},
+                        {"janela", janela},
+                        {"comando", comando}};
         };
         adiado = adiar_se_travada(a, janela, efeito);
         if (!adiado) efeito(a);
@@ -383,8 +388,13 @@ bool posicionar_janela(Hwnd janela, Hwnd depois_de, int x, int y, int largura, i
         if (!a.achar(janela) || a.deve_falhar("SetWindowPos", janela)) return false;
         a.achar(janela)->posta_pelo_programa = true;
         if (sem_esperar)
-            adiado = adiar_se_travada(a, janela, [=](AreaDeTrabalho& x_) {
-                aplicar_posicao(x_, janela, depois_de, x, y, largura, altura, opcoes);
+            adiado = adiar_se_travada(a, janela, [=](AreaDeTrabalho& x_) -> std::optional<Json> {
+                const auto r = aplicar_posicao(x_, janela, depois_de, x, y, largura, altura, opcoes);
+                if (!r) return std::nullopt;
+                return Json{{"efeito", "entregue"},
+                            {"chamada", "SetWindowPos"},
+                            {"janela", janela},
+                            {"ret", ret_json(*r)}};
             });
         if (!adiado) resultado = aplicar_posicao(a, janela, depois_de, x, y, largura, altura, opcoes);
         return true;

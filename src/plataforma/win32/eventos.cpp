@@ -41,6 +41,7 @@ struct Lupa {
     BOOL(WINAPI* iniciar)() = nullptr;
     BOOL(WINAPI* transformar)(float, int, int) = nullptr;
     BOOL(WINAPI* encerrar)() = nullptr;
+    DWORD erro = 0;  // por que não há lupa: a DLL que não carregou, a função que falta
 };
 
 const Lupa& lupa() {
@@ -49,11 +50,15 @@ const Lupa& lupa() {
         // Só a do System32: uma Magnification.dll ao lado do programa ou na
         // pasta atual nunca é carregada. A DLL fica carregada até o fim.
         HMODULE dll = LoadLibraryExW(L"Magnification.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-        if (!dll) return r;
+        if (!dll) {
+            r.erro = win32::ultimo_erro();
+            return r;
+        }
         auto achar = [&](const char* nome) { return reinterpret_cast<void*>(GetProcAddress(dll, nome)); };
         r.iniciar = reinterpret_cast<decltype(r.iniciar)>(achar("MagInitialize"));
         r.transformar = reinterpret_cast<decltype(r.transformar)>(achar("MagSetFullscreenTransform"));
         r.encerrar = reinterpret_cast<decltype(r.encerrar)>(achar("MagUninitialize"));
+        if (!r.iniciar || !r.transformar || !r.encerrar) r.erro = ERROR_PROC_NOT_FOUND;
         return r;
     }();
     return l;
@@ -88,7 +93,7 @@ void esperar_mensagens(std::chrono::milliseconds limite) {
 SessaoDaLupa::SessaoDaLupa() {
     const Lupa& l = lupa();
     if (!l.iniciar || !l.transformar || !l.encerrar) {
-        erro_ = texto_de_hresult(hresult_do_win32(ERROR_PROC_NOT_FOUND));
+        erro_ = texto_de_hresult(hresult_do_win32(l.erro));
         return;
     }
     SetLastError(0);

@@ -388,8 +388,36 @@ void Palco::reconciliar(const std::map<Hwnd, Estado>& antes, const EventoDaCena*
     }
 }
 
+// A thread de um navegador que para de responder: a das janelas deste dublê
+// não tira mensagens da fila até o destravar da cena (o do "ms"). Quem mandou
+// uma mensagem e espera a resposta espera junto; o que chega pela fila fica
+// para depois, como os eventos da linha do tempo que caem no meio.
+void Palco::travar(const EventoDaCena& e) {
+    const Hwnd janela = e.dados.value("janela", Hwnd{0});
+    if (!minha(janela)) return;
+    const EventoDaCena* solta = nullptr;
+    for (const EventoDaCena& d : eventos_)
+        if (d.acao == "destravar" && d.em_ms >= e.em_ms && d.dados.value("janela", Hwnd{0}) == janela) {
+            solta = &d;
+            break;
+        }
+    if (!solta) {
+        diario_.problema("travar sem o destravar (o \"ms\") da janela " + std::to_string(janela));
+        return;
+    }
+    diario_.escrever({{"evento", "travar"}, {"janela", janela}});
+    Sleep(static_cast<DWORD>(solta->em_ms - e.em_ms));
+    diario_.escrever({{"evento", "destravar"}, {"janela", janela}});
+}
+
 void Palco::aplicar(const EventoDaCena& e) {
-    static const std::set<std::string> sem_wine = {"dpi", "travar", "destravar", "tecla"};
+    static const std::set<std::string> sem_wine = {"dpi", "tecla"};
+    if (e.acao == "travar") {
+        travar(e);
+        return;
+    }
+    // A thread já voltou: o travar dormiu até este instante.
+    if (e.acao == "destravar") return;
     if (sem_wine.count(e.acao)) {
         diario_.problema("ação sem equivalente no Wine: " + e.acao);
         return;

@@ -100,6 +100,7 @@ private:
     void posicionar(Hwnd cena, const Retangulo& ret);
     std::string exe_de(Hwnd cena);
     void reagir(std::size_t indice);
+    void travar(const EventoDaCena& e);
 
     std::string executavel_;
     Diario& diario_;
