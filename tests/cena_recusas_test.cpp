@@ -231,6 +231,12 @@ TEST(CenaRecusada, ArquivoEJanelasDemais) {
         janelas += (i > 1 ? ", " : "") + std::string(R"({"hwnd": )") + std::to_string(i) +
                    R"(, "ret": [0, 0, 1, 1]})";
     EXPECT_EQ(recusa(cena_com(janelas)), "cena.janelas[10000]: a cena passaria de 10000 janelas");
+    std::string retangulos;
+    for (int i = 0; i < 1001; ++i) retangulos += (i > 0 ? ", " : "") + std::string("[0, 0, 1, 1]");
+    EXPECT_EQ(recusa(cena_com(R"({"hwnd": 1, "ret": [0, 0, 1, 1], "regiao": [)" + retangulos + "]}")),
+              "cena.janelas[0].regiao: a região passa de 1000 retângulos");
+    EXPECT_EQ(recusa(cena_com(R"({"hwnd": 1, "ret": [0, 0, 1, 1], "regiao": [[0, 0, 1]]})")),
+              "cena.janelas[0].regiao[0]: esperava 4 inteiros [esquerda, topo, direita, base]");
 }
 
 TEST(CenaRecusada, DonosEmCiclo) {

@@ -354,3 +354,29 @@ INSTANTIATE_TEST_SUITE_P(
         R"({"em": 0, "acao": "falhar", "chamada": "FindAllBuildCache", "chave": "msg20", "pular": 1})",
         R"({"em": 0, "acao": "falhar", "chamada": "get_CurrentBoundingRectangle", "chave": "msg20"})",
         R"({"em": 0, "acao": "falhar", "chamada": "GetCursorPos", "vezes": 1})"));
+
+TEST(Responder7tv, ARegiaoQueOAppDeuAVidrelVoltaComoEra) {
+    // O app já tinha recortado a Vidrel: o buraco de passagem sai da região
+    // dele, e ela volta a ser a dele, não a janela inteira. A vazia
+    // (NULLREGION) continua vazia o tempo todo.
+    for (const char* regiao : {"[]", "[[0, 500, 340, 646]]"}) {
+        SCOPED_TRACE(regiao);
+        Json cena = Json::parse(ler_arquivo(std::string(CENAS_DIR) + "/twitch_7tv_respostas.json"));
+        for (Json& j : cena["janelas"])
+            if (j["hwnd"] == 100) j["regiao"] = Json::parse(regiao);
+        cena["cursor"] = {{"pos", {1500, 500}}};
+        cena["entrada"] = "cena";
+        cena["linha_do_tempo"] = Json::parse("[" + entrada(1000, kResponder20) +
+                                             R"(, {"em": 4000, "acao": "fim"}])");
+        const Execucao e = rodar_programa(cena.dump(), {"--janela", "100"});
+        const auto regioes = e.no_rastro("efeito", "SetWindowRgn");
+        ASSERT_EQ(regioes.size(), 2u) << e.erro;
+        const Json dada = Json::parse(regiao);
+        if (dada.empty())
+            EXPECT_EQ(regioes[0]["regiao"], dada);
+        else
+            EXPECT_NE(regioes[0]["regiao"], dada);  // o buraco em volta da linha 20 cai dentro dela
+        EXPECT_EQ(regioes[1]["regiao"], dada);
+        EXPECT_EQ(digitados(e), (std::vector<std::string>{"@visitante20 "}));
+    }
+}

@@ -352,16 +352,20 @@ class Prova:
         )
 
     def conferir_regioes(self, janela):
-        sim = distintas(
-            [
-                pixels(l["regiao"])
-                for l in self.rastro
-                if l.get("efeito") == "SetWindowRgn" and l.get("janela") == janela and l.get("ok")
-            ]
-        )
-        wine = distintas([pixels(l["retangulos"]) for d in self.diarios.values() for l in d if l.get("regiao") == janela])
-        if not sim:
+        # A região da cena (a que o dono já tinha dado) vem primeiro dos dois
+        # lados; só as mudanças contam.
+        with open(os.path.join(self.sim, "..", "cena.json"), encoding="utf-8") as f:
+            inicial = [pixels(j.get("regiao")) for j in json.load(f)["janelas"] if j["hwnd"] == janela][:1]
+        chamadas = [
+            pixels(l["regiao"])
+            for l in self.rastro
+            if l.get("efeito") == "SetWindowRgn" and l.get("janela") == janela and l.get("ok")
+        ]
+        if not chamadas:
             self.falhar("a simulação não deu região à janela %d: a conferência não prova nada" % janela)
+        sim = distintas(inicial + chamadas)[len(inicial) :]
+        wine = distintas(inicial + [pixels(l["retangulos"]) for d in self.diarios.values() for l in d if l.get("regiao") == janela])
+        wine = wine[len(inicial) :]
         self.comparar("regiões da janela %d" % janela, [str(r) for r in sim], [str(r) for r in wine])
 
     def conferir_cursor(self, cena):

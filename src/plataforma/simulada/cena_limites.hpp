@@ -36,6 +36,10 @@ inline constexpr std::int64_t kBytesDeCopias = 64ll * 1024 * 1024;
 inline constexpr std::int64_t kElementos = 100000;
 inline constexpr std::int64_t kJanelas = 10000;
 
+// Retângulos da região de uma janela: cada recorte da região (um buraco de
+// passagem) anda por todos eles.
+inline constexpr std::size_t kRetangulosDaRegiao = 1000;
+
 // Níveis de elementos uns dentro dos outros numa página. A cena inicial nunca
 // chega lá (o limite do JSON vem antes); a linha do tempo chegaria
 // acrescentando cada elemento dentro do anterior.

@@ -290,6 +290,19 @@ void Montador::janela(const Json& j, const std::string& caminho, Hwnd pai, bool 
     w.estilo_ex = l.natural32("estilo_ex", 0);
     if (l.logico("topo", false)) w.estilo_ex |= estilo_ex::topo;
     w.foco = l.inteiro("foco", 0);
+    if (l.tem("regiao")) {
+        // A região que o dono da janela já lhe deu (SetWindowRgn), relativa a
+        // ela; vazia, a janela não aparece em lugar nenhum.
+        const Json& rs = l.lista("regiao");
+        if (rs.size() > limites::kRetangulosDaRegiao)
+            Leitor::erro_em(l.de("regiao"), "a região passa de " +
+                                                std::to_string(limites::kRetangulosDaRegiao) + " retângulos");
+        std::vector<Retangulo> v;
+        for (std::size_t i = 0; i < rs.size(); ++i)
+            v.push_back(Leitor::como_retangulo(rs[i], indice(l.de("regiao"), i)));
+        w.regiao = a_.proxima_regiao++;
+        a_.regioes[w.regiao] = std::move(v);
+    }
     if (l.tem("provedor")) {
         Leitor pv(l.bruto("provedor"), l.de("provedor"));
         if (pv.tem("tipo")) w.provedor.tipo = tipo_lido(pv);

@@ -226,12 +226,14 @@ void Palco::criar(Hwnd cena) {
     AreaDeTrabalho& a = area();
     JanelaSim j;
     Retangulo origem;
+    std::optional<std::vector<Retangulo>> regiao;
     {
         std::lock_guard g(a.m);
         const JanelaSim* p = a.achar(cena);
         if (!p) return;
         j = *p;
         if (const JanelaSim* mae = a.achar(j.pai)) origem = a.cliente_em_tela(*mae);
+        if (const auto it = a.regioes.find(j.regiao); j.regiao && it != a.regioes.end()) regiao = it->second;
     }
     std::wstring classe = largo(j.classe.empty() ? "DubleSemClasse" : j.classe);
     if (!classes_.count(classe)) {
@@ -269,6 +271,21 @@ void Palco::criar(Hwnd cena) {
     }
     reais_[cena] = real;
     diario_.escrever({{"criada", cena}, {"real", numero(real)}, {"ret", ret_json(j.ret)}});
+    if (regiao) {
+        // A região da cena, que o dono da janela já tinha dado; a vazia é a
+        // CreateRectRgn(0, 0, 0, 0) (NULLREGION).
+        HRGN r = CreateRectRgn(0, 0, 0, 0);
+        for (const Retangulo& x : *regiao) {
+            HRGN parte = CreateRectRgn(x.esquerda, x.topo, x.direita, x.base);
+            CombineRgn(r, r, parte, RGN_OR);
+            DeleteObject(parte);
+        }
+        // Deu certo: a região é do sistema agora.
+        if (!SetWindowRgn(real, r, FALSE)) {
+            DeleteObject(r);
+            diario_.problema("SetWindowRgn da janela " + std::to_string(cena));
+        }
+    }
     for (Hwnd f : j.filhas) criar(f);
     // A primeira filha da cena é a de cima.
     ++mexendo_;
