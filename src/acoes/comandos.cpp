@@ -1,6 +1,7 @@
 #include "acoes/comandos.hpp"
 
 #include <algorithm>
+#include <utility>
 
 #include "comum/texto.hpp"
 
@@ -8,31 +9,50 @@ bool comeca_com(std::string_view s, std::string_view prefixo) {
     return s.substr(0, prefixo.size()) == prefixo;
 }
 
-namespace {
-
-// A linha é um comando que o executor faz (os campos passam): uma linha
-// largada calada ("fixar abc") ou um emote recusado não é.
-bool eh_comando(std::string_view l) {
-    if (comeca_com(l, "emote ")) return ler_codigo_de_emote(l.substr(6)).has_value();
-    if (comeca_com(l, "perfil-botao ")) {
-        const std::string_view resto = l.substr(13);
-        const std::size_t branco = resto.find(' ');
-        return branco != std::string_view::npos &&
-               ler_comando_de_mensagem("perfil", resto.substr(branco + 1)).has_value();
+std::optional<LinhaDeComando> ler_linha_de_comando(std::string_view l) {
+    using Verbo = LinhaDeComando::Verbo;
+    LinhaDeComando c;
+    if (comeca_com(l, "emote ")) {
+        auto codigo = ler_codigo_de_emote(l.substr(6));
+        if (!codigo) return std::nullopt;
+        c.verbo = Verbo::emote;
+        c.codigo = std::move(*codigo);
+        return c;
     }
-    for (const std::string_view verbo : {"responder", "perfil", "preparar"})
-        if (comeca_com(l, verbo) && l.size() > verbo.size() && l[verbo.size()] == ' ')
-            return ler_comando_de_mensagem(verbo, l.substr(verbo.size() + 1)).has_value();
-    return false;
+    std::string_view verbo;
+    std::string_view resto;
+    if (comeca_com(l, "perfil-botao ")) {
+        resto = l.substr(13);
+        const std::size_t branco = resto.find(' ');
+        if (branco == std::string_view::npos) return std::nullopt;
+        c.verbo = Verbo::perfil_botao;
+        c.botao = std::string(resto.substr(0, branco));
+        verbo = "perfil";
+        resto = resto.substr(branco + 1);
+    } else {
+        constexpr std::pair<std::string_view, Verbo> kVerbos[] = {
+            {"responder", Verbo::responder}, {"perfil", Verbo::perfil}, {"preparar", Verbo::preparar}};
+        for (const auto& [nome, v] : kVerbos)
+            if (comeca_com(l, nome) && l.size() > nome.size() && l[nome.size()] == ' ') {
+                c.verbo = v;
+                verbo = nome;
+                resto = l.substr(nome.size() + 1);
+                break;
+            }
+        if (verbo.empty()) return std::nullopt;
+    }
+    auto mensagem = ler_comando_de_mensagem(verbo, resto);
+    if (!mensagem) return std::nullopt;
+    c.mensagem = std::move(*mensagem);
+    return c;
 }
-
-}  // namespace
 
 std::size_t escolher_do_lote(const std::vector<std::string>& lote) {
     for (std::size_t i = lote.size(); i-- > 0;)
-        if (!comeca_com(lote[i], "preparar ") && eh_comando(lote[i])) return i;
+        if (const auto c = ler_linha_de_comando(lote[i]); c && c->verbo != LinhaDeComando::Verbo::preparar)
+            return i;
     for (std::size_t i = lote.size(); i-- > 0;)
-        if (eh_comando(lote[i])) return i;
+        if (ler_linha_de_comando(lote[i])) return i;
     return lote.empty() ? 0 : lote.size() - 1;
 }
 

@@ -18,6 +18,21 @@ struct ComandoDeMensagem {
 
 bool comeca_com(std::string_view s, std::string_view prefixo);
 
+// Uma linha do app lida: o verbo, os campos da mensagem (os do "perfil" num
+// "perfil-botao"), o botão de um "perfil-botao" e o código de um "emote".
+struct LinhaDeComando {
+    enum class Verbo { emote, perfil_botao, responder, perfil, preparar };
+    Verbo verbo = Verbo::emote;
+    ComandoDeMensagem mensagem;
+    std::string botao;
+    std::string codigo;
+};
+
+// Nenhuma quando a linha não é um comando que o executor faz: um prefixo
+// desconhecido, campos errados ("fixar abc", um nick inválido) ou um emote
+// recusado.
+std::optional<LinhaDeComando> ler_linha_de_comando(std::string_view l);
+
 // A linha que o executor faz de um lote: entre as que são comandos (com os
 // campos certos), a mais nova que não é "preparar "; senão o "preparar " mais
 // novo; sem comando nenhum, a mais nova (que não faz nada ou só registra a

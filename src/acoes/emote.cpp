@@ -3,6 +3,7 @@
 #include "acoes/sintese.hpp"
 #include "comum/texto.hpp"
 #include "estado/log.hpp"
+#include "localizador/pagina.hpp"
 #include "plataforma/janelas.hpp"
 #include "plataforma/sistema.hpp"
 
@@ -76,25 +77,17 @@ std::optional<uia::Elemento> caixa_com_foco(MemoriaDoExecutor& m, const uia::Ele
 
 namespace {
 
-// Quantos ancestrais a subida do foco até o documento olha: bem mais que a
-// profundidade de uma caixa de chat nas páginas dos sites.
-constexpr int kAncestraisAteODocumento = 64;
-
 // O elemento está dentro do documento da página (e não na interface do
 // próprio navegador: a barra de endereço, a busca na página, os menus)?
 bool dentro_da_pagina(const uia::Automacao& a, const uia::Elemento& e) {
     auto pedido = a.pedido({Propriedade::tipo});
     auto cru = a.caminhante_cru();
     if (!pedido || !cru) return false;
-    if (e.tipo_atual().valor_ou(0) == uia::tipo::documento) return true;
-    uia::Elemento atual = e;
-    for (int i = 0; i < kAncestraisAteODocumento; ++i) {
-        auto pai = cru->pai(atual, *pedido);
-        if (!pai || !*pai) return false;
-        if ((*pai)->tipo_em_cache().valor_ou(0) == uia::tipo::documento) return true;
-        atual = std::move(**pai);
-    }
-    return false;
+    const auto documento = [](const uia::Elemento& x) {
+        return x.tipo_em_cache().valor_ou(0) == uia::tipo::documento;
+    };
+    return e.tipo_atual().valor_ou(0) == uia::tipo::documento ||
+           ancestral_que(*cru, e, documento, kMaximoDeAncestrais, &*pedido).has_value();
 }
 
 // O elemento com o foco é um campo de texto da página do navegador?

@@ -19,39 +19,35 @@ namespace pl = plataforma;
 
 namespace {
 
-// Um comando de mensagem com a memória da página já na janela e no canal do
-// alvo publicado de agora.
-template <class F>
-void com_mensagem(MemoriaDoExecutor& m, std::string_view verbo, std::string_view resto, F acao) {
-    const auto c = ler_comando_de_mensagem(verbo, resto);
-    if (!c) return;
-    if (const auto alvo = ALVO_PUBLICADO.copiar()) rechavear(m.pagina, *alvo);
-    acao(*c);
-}
-
-// Faz a linha escolhida do lote, lida nesta ordem de prefixos.
+// Faz a linha escolhida do lote. Um comando de mensagem roda com a memória
+// da página já na janela e no canal do alvo publicado de agora.
 void fazer(MemoriaDoExecutor& m, const std::string& linha) {
-    const std::string_view l = linha;
-    if (comeca_com(l, "emote ")) {
-        const auto codigo = ler_codigo_de_emote(l.substr(6));
-        if (!codigo) {
-            registrar("emote: código recusado");
-            return;
-        }
-        emote(m, *codigo);
-    } else if (comeca_com(l, "perfil-botao ")) {
-        const std::string_view resto = l.substr(13);
-        const std::size_t branco = resto.find(' ');
-        if (branco == std::string_view::npos) return;
-        const std::string botao(resto.substr(0, branco));
-        com_mensagem(m, "perfil", resto.substr(branco + 1),
-                     [&](const ComandoDeMensagem& c) { perfil_botao(m, botao, c); });
-    } else if (comeca_com(l, "responder ")) {
-        com_mensagem(m, "responder", l.substr(10), [&](const ComandoDeMensagem& c) { responder(m, c); });
-    } else if (comeca_com(l, "perfil ")) {
-        com_mensagem(m, "perfil", l.substr(7), [&](const ComandoDeMensagem& c) { perfil(m, c); });
-    } else if (comeca_com(l, "preparar ")) {
-        com_mensagem(m, "preparar", l.substr(9), [&](const ComandoDeMensagem& c) { preparar(m, c); });
+    using Verbo = LinhaDeComando::Verbo;
+    const auto c = ler_linha_de_comando(linha);
+    if (!c) {
+        if (comeca_com(linha, "emote ")) registrar("emote: código recusado");
+        return;
+    }
+    if (c->verbo == Verbo::emote) {
+        emote(m, c->codigo);
+        return;
+    }
+    if (const auto alvo = ALVO_PUBLICADO.copiar()) rechavear(m.pagina, *alvo);
+    switch (c->verbo) {
+        case Verbo::perfil_botao:
+            perfil_botao(m, c->botao, c->mensagem);
+            break;
+        case Verbo::responder:
+            responder(m, c->mensagem);
+            break;
+        case Verbo::perfil:
+            perfil(m, c->mensagem);
+            break;
+        case Verbo::preparar:
+            preparar(m, c->mensagem);
+            break;
+        case Verbo::emote:
+            break;
     }
 }
 

@@ -16,11 +16,11 @@
 #include "plataforma/entrada.hpp"
 #include "plataforma/janelas.hpp"
 
-// O resultado de um aperto, para a linha de log: "apertado", ou o texto da
-// falha ("falhou: " vem de quem registra).
 // O elemento sem o padrão Invoke (o pedido do padrão veio vazio).
 inline constexpr const char* kSemInvokePattern = "sem InvokePattern: o elemento não tem o padrão";
 
+// O resultado de um aperto, para a linha de log: "apertado", ou o texto da
+// falha ("falhou: " vem de quem registra).
 struct Aperto {
     bool ok = false;
     std::string texto;

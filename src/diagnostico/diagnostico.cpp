@@ -44,9 +44,7 @@ void esperar_a_pagina(const PaginaDaSonda& p) {
         }
         plataforma::dormir(kPassoDaPagina);
     } while (!pagina_chegou(p));
-    const auto ms =
-        std::chrono::duration_cast<std::chrono::milliseconds>(plataforma::agora() - inicio).count();
-    dizer("a página chegou em " + std::to_string(ms) + " ms");
+    dizer("a página chegou em " + ms_desde(inicio) + " ms");
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "estado/alvo.hpp"
 
-#include <set>
+#include <algorithm>
+#include <vector>
 
 #include "estado/saida.hpp"
 
@@ -21,12 +22,12 @@ std::string linha_de_estado(const std::optional<Alvo>& alvo) {
     // cobertura, e o cartão pode ser também uma delas: cada retângulo igual
     // sai uma vez só, no lugar do primeiro.
     std::string buracos;
-    std::set<std::string> escritos;
+    std::vector<Retangulo> escritos;
     const auto juntar = [&](const Retangulo& b) {
-        std::string r = retangulo_json(b);
-        if (!escritos.insert(r).second) return;
+        if (std::find(escritos.begin(), escritos.end(), b) != escritos.end()) return;
+        escritos.push_back(b);
         if (!buracos.empty()) buracos += ',';
-        buracos += r;
+        buracos += retangulo_json(b);
     };
     for (const Retangulo& b : a.buracos) juntar(b);
     if (a.buraco_extra) juntar(*a.buraco_extra);

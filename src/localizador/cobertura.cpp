@@ -16,24 +16,6 @@ using uia::Propriedade;
 
 namespace {
 
-// As subidas pela árvore acabam na raiz; o limite só protege de árvores
-// absurdas.
-constexpr int kMaximoDeAncestrais = 64;
-
-// O primeiro ancestral (visão crua) que satisfaz "serve"; nenhum na raiz.
-template <class F>
-std::optional<uia::Elemento> ancestral_que(const uia::Caminhante& cru, const uia::Elemento& e, F serve,
-                                           int limite = kMaximoDeAncestrais) {
-    std::optional<uia::Elemento> atual = e;
-    for (int i = 0; i < limite; ++i) {
-        auto pai = cru.pai(*atual);
-        if (!pai || !*pai) return std::nullopt;
-        atual = **pai;
-        if (serve(*atual)) return atual;
-    }
-    return std::nullopt;
-}
-
 Retangulo crescer(const Retangulo& r, std::int32_t d) {
     return {somar_saturado(r.esquerda, -std::int64_t{d}), somar_saturado(r.topo, -std::int64_t{d}),
             somar_saturado(r.direita, d), somar_saturado(r.base, d)};

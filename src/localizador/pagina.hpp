@@ -8,12 +8,34 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "comum/tipos.hpp"
 #include "plataforma/uia.hpp"
 
 namespace uia = plataforma::uia;
+
+// As subidas pela árvore acabam na raiz; o limite só protege de árvores
+// absurdas.
+inline constexpr int kMaximoDeAncestrais = 64;
+
+// O primeiro ancestral (visão crua) que satisfaz "serve"; nenhum na raiz ou
+// quando um passo falha. Com um pedido, cada passo já traz o cache dele numa
+// ida só.
+template <class F>
+std::optional<uia::Elemento> ancestral_que(const uia::Caminhante& cru, const uia::Elemento& e, F serve,
+                                           int limite = kMaximoDeAncestrais,
+                                           const uia::PedidoDeCache* pedido = nullptr) {
+    uia::Elemento atual = e;
+    for (int i = 0; i < limite; ++i) {
+        auto pai = pedido ? cru.pai(atual, *pedido) : cru.pai(atual);
+        if (!pai || !*pai) return std::nullopt;
+        atual = std::move(**pai);
+        if (serve(atual)) return atual;
+    }
+    return std::nullopt;
+}
 
 // A foto de um elemento da página.
 struct Candidato {
