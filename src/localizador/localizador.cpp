@@ -184,7 +184,10 @@ bool Localizador::transladar(std::int64_t dx, std::int64_t dy) {
     // Só a mesma aba, à vista: com outra aba ou a janela minimizada, a volta
     // seguinte retira o alvo, e andar com ele publicaria um chat que não está lá.
     if (como_esta(janela_, titulo_) != JanelaLida::igual) return false;
-    if (const auto publicado = ALVO_PUBLICADO.copiar()) {
+    // O buraco do cartão é relativo ao chat: anda sozinho. Se o executor
+    // publicou o buraco dele entre a cópia e a troca, anda o alvo novo: a
+    // janela já fica como lida, e nenhuma volta seguinte andaria com ele.
+    for (auto publicado = ALVO_PUBLICADO.copiar(); publicado; publicado = ALVO_PUBLICADO.copiar()) {
         Alvo a = *publicado;
         a.chat = deslocar(a.chat, dx, dy);
         if (a.pagina) a.pagina = deslocar(*a.pagina, dx, dy);
@@ -192,10 +195,7 @@ bool Localizador::transladar(std::int64_t dx, std::int64_t dy) {
         if (a.origem_cliente)
             a.origem_cliente = Ponto{somar_saturado(a.origem_cliente->x, dx),
                                      somar_saturado(a.origem_cliente->y, dy)};
-        // O buraco do cartão é relativo ao chat: anda sozinho. Se o executor
-        // publicou o buraco dele no meio, esta volta fica sem andar; a
-        // seguinte anda com o alvo novo.
-        publicar_estado_se(publicado, a);
+        if (publicar_estado_se(publicado, a)) break;
     }
     // A caixa e o botão da última busca andam junto; senão a próxima
     // releitura publicaria o botão no lugar velho.
