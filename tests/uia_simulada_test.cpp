@@ -143,6 +143,11 @@ TEST_F(UiaSimulada, ValorQueNaoETextoPadraoAusenteEElementoQueSumiu) {
     EXPECT_EQ(*m[1].invocar(), uia::Padrao::feito);
     EXPECT_EQ(*m[2].invocar(), uia::Padrao::ausente);
     EXPECT_EQ(rastro("Invoke").size(), 2u);
+    // Sem o padrão a chamada nem acontece: a falha programada fica para a próxima.
+    evento(
+        R"({"em": 0, "acao": "falhar", "chamada": "Invoke", "janela": 2001, "hresult": "0x80004005", "vezes": 1})");
+    EXPECT_EQ(*m[2].invocar(), uia::Padrao::ausente);
+    EXPECT_TRUE(m[1].invocar().erro().na_chamada_do_padrao);
     evento(R"({"em": 0, "acao": "remover", "chave": "m1"})");
     EXPECT_EQ(m[1].retangulo_atual().erro().hresult, uia::ELEMENTO_INDISPONIVEL);
     EXPECT_EQ(m[1].invocar().erro().hresult, uia::ELEMENTO_INDISPONIVEL);
@@ -230,7 +235,7 @@ const char* kPaginaDaWeb = R"({
          {"id": "alerta", "web": "alertdialog", "aria": true, "nome": "Aviso", "ret": [100, 200, 400, 300]},
          {"id": "titulo", "web": "heading", "nome": "Chat", "ret": [600, 60, 800, 90],
           "filhos": [{"id": "texto_do_titulo", "web": "text", "nome": "Chat", "ret": [600, 60, 700, 90]}]},
-         {"id": "item", "web": "listitem", "ret": [0, 500, 300, 530], "filhos": [
+         {"chave": "item", "id": "item", "web": "listitem", "ret": [0, 500, 300, 530], "filhos": [
            {"id": "direto", "web": "text", "nome": "um", "ret": [0, 500, 100, 530]},
            {"id": "meio", "web": "generic", "aria": true, "ret": [100, 500, 300, 530],
             "filhos": [{"id": "fundo", "web": "text", "nome": "dois", "ret": [100, 500, 200, 530]}]}]},
@@ -238,7 +243,8 @@ const char* kPaginaDaWeb = R"({
          {"id": "mais", "web": "button", "expansivel": true, "nome": "Mais", "ret": [60, 600, 110, 630]},
          {"id": "campo", "web": "textbox", "editavel": true, "nome": "Mensagem", "ret": [0, 700, 500, 740]},
          {"id": "clique", "web": "generic", "clicavel": true, "ret": [600, 720, 700, 740]},
-         {"id": "mudo_de_cena", "web": "generic", "controle": true, "ret": [700, 720, 800, 740]}
+         {"id": "mudo_de_cena", "web": "generic", "controle": true, "ret": [700, 720, 800, 740]},
+         {"id": "fio", "web": "generic", "aria": true, "ret": [0, 650, 300, 650]}
        ]}
      ]}
   ]})";
@@ -312,6 +318,10 @@ TEST_F(UiaDoChromium, VisaoDeControleDoChromium) {
     ASSERT_TRUE(doc);
     auto filhos = doc->achar_todos(uia::Escopo::filhos, *a.verdadeira(), *a.pedido({Propriedade::id}));
     EXPECT_EQ(ids(filhos).front(), "lista");
+    // O item que deixa de ser item de lista: o texto direto dele vira controle.
+    plataforma::simulada::aplicar_evento(EventoDaCena{
+        0, "elemento", "ev", Json::parse(R"({"acao": "elemento", "chave": "item", "web": "generic"})")});
+    EXPECT_TRUE(*el("direto")->controle_em_cache());
 }
 
 TEST_F(UiaDoChromium, EscondidoSomeComOsDeBaixoEmTodaVisao) {
@@ -333,6 +343,9 @@ TEST_F(UiaDoChromium, SemTamanhoVaiAUniaoDosFilhosOuAoAncestralFora) {
     EXPECT_TRUE(*menu->fora_em_cache());
     EXPECT_TRUE(*menu->fora_atual());
     EXPECT_EQ(*el("portal")->retangulo_atual(), (Retangulo{0, 100, 1000, 800}));
+    // Vazio num eixo só: fica como está, à vista.
+    EXPECT_EQ(*el("fio")->retangulo_em_cache(), (Retangulo{0, 650, 300, 650}));
+    EXPECT_FALSE(*el("fio")->fora_em_cache());
 }
 
 TEST_F(UiaDoChromium, PadroesDoChromium) {

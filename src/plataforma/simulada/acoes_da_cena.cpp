@@ -167,19 +167,18 @@ void conferir_elemento(Conferencia& c) {
     if (c.l.tem("deslocar")) c.l.ponto("deslocar");
 }
 
+// Um papel novo muda também o que os textos de baixo são (controle ou não).
+void derivar_a_subarvore(ElementoSim& e) {
+    derivar_da_web(e);
+    for (const ElementoPtr& f : e.filhos) derivar_a_subarvore(*f);
+}
+
 void aplicar_elemento(AplicacaoNaArea& p) {
     const auto it = p.a.por_chave.find(p.l.texto("chave"));
     if (it == p.a.por_chave.end()) return;
     const Retangulo antes = it->second->ret;
     Montador::campos(p.l, *it->second);
-    if (FatosDaWeb* w = it->second->web ? &*it->second->web : nullptr) {
-        // O que o evento dá em UI Automation vale por cima das regras, como na cena.
-        w->papel_dado = w->papel_dado || p.l.tem("papel");
-        w->controle_dado = w->controle_dado || p.l.tem("controle");
-        w->padroes_dado = w->padroes_dado || p.l.tem("padroes");
-        w->focavel_dado = w->focavel_dado || p.l.tem("focavel");
-    }
-    derivar_da_web(*it->second);
+    derivar_a_subarvore(*it->second);
     if (p.l.tem("deslocar")) {
         const Ponto d = p.l.ponto("deslocar");
         std::vector<ElementoPtr> um{it->second};

@@ -75,7 +75,14 @@ bool AreaDeTrabalho::vivo(const ElementoPtr& e) {
     if (!e || e->removido) return false;
     if (e == raiz_uia) return true;
     // Um elemento que a página escondeu (aria-hidden, display:none), ou que
-    // está debaixo de um, saiu da árvore do Chromium.
+    // está debaixo de um, saiu da árvore do Chromium. Blink,
+    // third_party/blink/renderer/modules/accessibility/ax_object.cc,
+    // ShouldIgnoreForHiddenOrInert: o escondido é ignorado, e
+    // ComputeIsAriaHidden (pelo pai) e ComputeIsHiddenViaStyle (display:none
+    // vale para a subárvore) passam isso aos de baixo; fora dos casos de
+    // ComputeIsIgnoredButIncludedInTree o nó nem vai ao navegador, e o
+    // provedor que sobrou responde UIA_E_ELEMENTNOTAVAILABLE
+    // (ui/accessibility/platform/ax_platform_node_win.h, UIA_VALIDATE_CALL).
     for (ElementoPtr x = e; x; x = x->pai.lock())
         if (x->web && x->web->oculto) return false;
     return achar(e->janela_dona) != nullptr;
@@ -94,7 +101,10 @@ std::vector<ElementoPtr> AreaDeTrabalho::filhos(const ElementoPtr& e) {
         return r;
     }
     // Os escondidos pela página não estão na árvore, e os de baixo deles
-    // também não (não sobem para o lugar deles).
+    // também não: ui/accessibility/ax_node.cc, GetUnignoredChildAtIndex, põe
+    // os filhos de um nó ignorado no lugar dele, mas o Blink (ax_object.cc,
+    // ComputeIsAriaHidden e ComputeIsHiddenViaStyle) esconde também cada um
+    // dos de baixo, e então nenhum sobe.
     const auto juntar = [&](const std::vector<ElementoPtr>& de) {
         for (const ElementoPtr& f : de)
             if (!f->web || !f->web->oculto) r.push_back(f);
@@ -145,20 +155,35 @@ ElementoPtr AreaDeTrabalho::elemento_no_ponto(Ponto p) {
     const Hwnd h = raiz_de(janela_no_ponto(p));
     if (!h) return raiz();
     ElementoPtr atual = elemento_de(h);
-    // Desce pelo filho de cima (o último que contém o ponto) até o mais fundo.
+    // Desce pelo filho de cima (o último que contém o ponto) até o mais fundo:
+    // ui/accessibility/platform/browser_accessibility.cc, ApproximateHitTest,
+    // anda nos filhos de trás para frente (o que vem depois na árvore está
+    // por cima).
     for (int profundidade = 0; profundidade < 256; ++profundidade) {
         ElementoPtr elemento, janela;
         for (const ElementoPtr& f : filhos(atual)) {
             if (f->eh_janela) {
                 // Uma janela filha (a da página, no Opera) faz parte desta e
                 // fica por cima da área dela; uma janela possuída é outra
-                // janela na tela e não entra aqui.
+                // janela na tela e não entra aqui. O ponto cai na janela mais
+                // funda, e é ela que responde pela página:
+                // content/browser/renderer_host/legacy_render_widget_host_win.cc,
+                // OnGetObject, dá a raiz de UI Automation da página na
+                // Chrome_RenderWidgetHostHWND, e
+                // ui/accessibility/platform/ax_fragment_root_win.cc,
+                // ElementProviderFromPoint, desce dela. O Wine não prova isso
+                // (uia_com_client.c, uia_iface_ElementFromPoint é um esboço).
                 JanelaSim* j = achar(f->janela_nativa);
                 if (j && j->pai && j->visivel && j->ret.contem(p)) janela = f;
                 continue;
             }
             // Um invólucro da web sem tamanho vale a união dos filhos; um que
-            // só tem o retângulo emprestado de cima não está ali para o ponto.
+            // só tem o retângulo emprestado de cima não está ali para o ponto:
+            // a resposta que vale é a do Blink (ax_node_object.cc,
+            // AXNodeObject::AccessibilityHitTest, o teste de ponto do layout,
+            // que nunca cai numa caixa vazia), guardada pelo navegador
+            // (ui/accessibility/platform/browser_accessibility_manager.cc,
+            // CachingAsyncHitTest).
             bool emprestado = false;
             const Retangulo rf = f->web ? retangulo_da_web(*this, *f, &emprestado) : f->ret;
             if (!emprestado && rf.contem(p)) elemento = f;

@@ -126,10 +126,6 @@ void Montador::elementos(const Json& j, const std::string& caminho, std::vector<
     campos(l, *e);
     if (e->web) {
         e->web->tipo_dado = l.tem("tipo");
-        e->web->papel_dado = l.tem("papel");
-        e->web->controle_dado = l.tem("controle");
-        e->web->padroes_dado = l.tem("padroes");
-        e->web->focavel_dado = l.tem("focavel");
         derivar_da_web(*e);
     }
     if (l.tem("filhos")) {
@@ -143,6 +139,14 @@ void Montador::elementos(const Json& j, const std::string& caminho, std::vector<
 
 void Montador::campos(Leitor& l, ElementoSim& e) {
     fatos_da_web(l, e);
+    if (e.web) {
+        // O que a cena dá em UI Automation vale por cima das regras; um
+        // evento "elemento" só acrescenta ao que a cena já deu.
+        e.web->papel_dado = e.web->papel_dado || l.tem("papel");
+        e.web->controle_dado = e.web->controle_dado || l.tem("controle");
+        e.web->padroes_dado = e.web->padroes_dado || l.tem("padroes");
+        e.web->focavel_dado = e.web->focavel_dado || l.tem("focavel");
+    }
     e.papel = l.texto("papel", e.papel);
     e.id = l.texto("id", e.id);
     e.classe = l.texto("classe", e.classe);

@@ -132,6 +132,15 @@ bool clicavel(const FatosDaWeb& w) {
 }
 
 // Os papéis que a página deixa focar sem tabindex (os controles nativos).
+// Blink, third_party/blink/renderer/modules/accessibility/ax_object.cc,
+// ComputeCanSetFocusAttribute: o documento (a área web) sempre; o resto só
+// quando o elemento HTML aceita foco por si: o controle de formulário
+// habilitado (core/html/forms/html_form_control_element.cc,
+// HTMLFormControlElement::SupportsFocus), o link com href
+// (core/html/html_anchor_element.cc, HTMLAnchorElementBase::SupportsFocus) e
+// a raiz de um contenteditable (core/dom/element.cc, Element::SupportsFocus).
+// O papel aqui está no lugar do elemento nativo: um div com role="button" e
+// sem tabindex não foca.
 bool focavel_por_natureza(const FatosDaWeb& w) {
     return w.editavel ||
            um_de(w.papel, {"button", "togglebutton", "switch", "checkbox", "radio", "link", "textbox",
@@ -140,13 +149,16 @@ bool focavel_por_natureza(const FatosDaWeb& w) {
 
 // ui/accessibility/platform/ax_platform_node_win.cc, IsUIAControl: o texto
 // direto de um item de lista, e o de dentro de um botão, link, título ou
-// opção, já é o nome deles e não é controle.
+// opção, já é o nome deles e não é controle. Sobe pelos ancestrais: célula
+// ou linha dizem não; o item de lista diz não só se é a mãe direta (nivel 0),
+// porque só então o nome do item sai do texto (ComputeListItemNameAsBstr);
+// mais fundo, debaixo de outro invólucro, o texto é controle.
 std::optional<bool> controle_do_texto(const ElementoSim& e) {
     int nivel = 0;
     for (ElementoPtr p = e.pai.lock(); p && p->web; p = p->pai.lock(), ++nivel) {
         const std::string& r = p->web->papel;
         if (um_de(r, {"cell", "gridcell", "row"})) return false;
-        if (r == "listitem") return nivel > 0;
+        if (r == "listitem") return nivel > 0;  // não é a mãe direta: controle
         if (um_de(r, {"button", "togglebutton", "checkbox", "heading", "link", "option", "menuitem",
                       "menuitemcheckbox", "menuitemradio", "radio", "text", "switch", "tab", "tooltip",
                       "treeitem"}))
@@ -218,7 +230,10 @@ bool dentro(const Retangulo& fora, const Retangulo& r) {
 }
 
 // O deslocamento, num eixo, que centra [a, b) em [c, d) sem passar do
-// conteúdo [lo, hi): a rolagem não leva o conteúdo além das pontas.
+// conteúdo [lo, hi): a rolagem não leva o conteúdo além das pontas (Blink,
+// third_party/blink/renderer/core/paint/paint_layer_scrollable_area.cc,
+// PaintLayerScrollableArea::ScrollIntoView: o deslocamento que centra passa
+// por ClampScrollOffset, entre 0 e o máximo que o conteúdo deixa).
 std::int64_t para_o_centro(std::int64_t a, std::int64_t b, std::int64_t c, std::int64_t d, std::int64_t lo,
                            std::int64_t hi) {
     std::int64_t dx = (c + d) / 2 - (a + b) / 2;
@@ -230,6 +245,11 @@ std::int64_t para_o_centro(std::int64_t a, std::int64_t b, std::int64_t c, std::
 
 // ScrollIntoView chegou à página: o contêiner que rola (o ancestral com
 // "rola", ou o documento) anda o que tem dentro até o elemento ficar no meio.
+// Blink, third_party/blink/renderer/core/scroll/scroll_into_view_util.cc,
+// PerformBubblingScrollIntoView: sobe pelos blocos que contêm o elemento, e o
+// primeiro que rola é uma caixa com overflow (IsScrollContainer) ou, no topo,
+// a janela de layout do documento (LayoutViewport). O Blink segue subindo e
+// rola também os de fora; aqui só esse primeiro anda.
 void rolar_agora(AreaDeTrabalho& a, const ElementoPtr& e) {
     if (!a.vivo(e)) return;
     ElementoPtr caixa;
@@ -295,35 +315,37 @@ void derivar_da_web(ElementoSim& e) {
 }
 
 // ui/accessibility/ax_tree.cc, RelativeToTreeBoundsInternal: um nó vazio (0
-// de largura ou de altura) vale a união dos filhos; sem filhos com tamanho,
-// o retângulo do ancestral mais próximo que tem tamanho (a partir da origem
-// do nó, ou inteiro com a origem em 0,0), e fica fora da tela.
+// de largura ou de altura) vale a união dos filhos com área; na união
+// (ui/gfx/geometry/rect_f.cc, RectF::Union) o vazio dá lugar ao outro e não
+// entra, e então, sem filho com área, fica o retângulo do último filho. Só o
+// que sobra sem largura e sem altura (0×0) pede emprestado: o do ancestral
+// mais próximo com largura ou altura (um de 300×0 serve), inteiro quando a
+// origem do nó é 0,0, senão da origem que sobrou até a ponta dele; e fica
+// fora da tela. Um vazio num eixo só (300×0), ou sem tal ancestral, fica
+// como está.
 Retangulo retangulo_da_web(AreaDeTrabalho& a, const ElementoSim& e, bool* emprestado) {
     if (emprestado) *emprestado = false;
     if (documento_vazio(a, e)) return {};
     const Retangulo r = proprio(a, e);
     if (tem_area(r)) return r;
-    std::optional<Retangulo> uniao;
+    Retangulo b = r;
     for (const ElementoPtr& f : e.filhos) {
         if (f->web && f->web->oculto) continue;
         const Retangulo rf = proprio(a, *f);
-        if (tem_area(rf)) uniao = uniao ? unir(*uniao, rf) : rf;
+        if (!tem_area(b))
+            b = rf;
+        else if (tem_area(rf))
+            b = unir(b, rf);
     }
-    if (uniao) return *uniao;
-    std::optional<Retangulo> de_cima;
+    if (b.largura() > 0 || b.altura() > 0) return b;  // tem área, ou é vazio num eixo só
     for (ElementoPtr p = e.pai.lock(); p; p = p->pai.lock()) {
         const Retangulo rp = proprio(a, *p);
-        if (rp.largura() > 0 || rp.altura() > 0) {
-            de_cima = rp;
-            break;
-        }
+        if (rp.largura() <= 0 && rp.altura() <= 0) continue;
+        if (emprestado) *emprestado = true;
+        if (r.esquerda == 0 && r.topo == 0) return rp;
+        return {b.esquerda, b.topo, std::max(b.esquerda, rp.direita), std::max(b.topo, rp.base)};
     }
-    if (!de_cima)
-        if (JanelaSim* j = a.achar(e.janela_dona)) de_cima = j->ret;
-    if (!de_cima) return r;
-    if (emprestado) *emprestado = true;
-    if (r.esquerda == 0 && r.topo == 0) return *de_cima;
-    return {r.esquerda, r.topo, std::max(r.esquerda, de_cima->direita), std::max(r.topo, de_cima->base)};
+    return b;
 }
 
 // content/browser/accessibility/browser_accessibility_manager.cc,
@@ -341,7 +363,9 @@ bool documento_vazio(AreaDeTrabalho& a, const ElementoSim& e) {
 // o modo de leitor de tela, que chega à página depois (a classe e o id vêm
 // com ele).
 bool sem_classe_nem_id(AreaDeTrabalho& a, const ElementoSim& e) {
-    return e.web && antes_de(a.chromium.primeira_leitura, topo_do_elemento(a, e), a.chromium.leitor_ms);
+    // Sem leitor_ms, antes_de é sempre falso: nem se procura a janela de topo.
+    return e.web && a.chromium.leitor_ms > 0 &&
+           antes_de(a.chromium.primeira_leitura, topo_do_elemento(a, e), a.chromium.leitor_ms);
 }
 
 void marcar_ida_do_chromium(AreaDeTrabalho& a, Hwnd janela_de_topo, bool le_propriedade) {

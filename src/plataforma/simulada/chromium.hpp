@@ -35,8 +35,8 @@ std::optional<PapelDoChromium> papel_do_chromium(const std::string& papel_web);
 void derivar_da_web(ElementoSim& e);
 
 // O retângulo que o Chromium informa para um elemento da web; "emprestado"
-// diz se ele veio de um ancestral (um elemento sem tamanho nem filhos com
-// tamanho, que então fica fora da tela).
+// diz se ele veio de um ancestral (um elemento que, com os filhos, continua
+// 0×0, e que então fica fora da tela).
 Retangulo retangulo_da_web(AreaDeTrabalho& a, const ElementoSim& e, bool* emprestado = nullptr);
 
 // A página ainda não chegou: o documento da web está vazio (sem filhos,

@@ -447,9 +447,10 @@ namespace {
 // GetCurrentPatternAs e a chamada do padrão numa ida só, contada com o nome
 // da chamada. O pedido do padrão falha com as falhas "GetCurrentPatternAs"
 // (e "*") da cena, como um elemento que sumiu; a chamada dele, com as do
-// nome dela (Invoke, ScrollIntoView): o navegador recusou.
-template <class F>
-Resultado<Padrao> usar_padrao(const Elemento& el, const char* chamada, F chamar_o_padrao) {
+// nome dela (Invoke, ScrollIntoView): o navegador recusou. Sem o padrão, o
+// pedido vem nulo e a chamada nem acontece, como no cliente de verdade.
+template <class Tem, class F>
+Resultado<Padrao> usar_padrao(const Elemento& el, const char* chamada, Tem tem_o_padrao, F chamar_o_padrao) {
     if (!el.impl || !el.impl->no) return nulo();
     simulada::Json foto;
     const auto r = chamar<Padrao>(
@@ -458,6 +459,7 @@ Resultado<Padrao> usar_padrao(const Elemento& el, const char* chamada, F chamar_
             const ElementoPtr& no = el.impl->no;
             if (auto hr = simulada::erro_de_ida(a, no)) return erro(*hr);
             foto = foto_da_acao(*no);
+            if (!tem_o_padrao(*no)) return Padrao::ausente;
             if (auto hr = a.deve_falhar(chamada, no->janela_dona, no->chave)) {
                 Erro falha = erro(*hr);
                 falha.na_chamada_do_padrao = true;
@@ -472,10 +474,14 @@ Resultado<Padrao> usar_padrao(const Elemento& el, const char* chamada, F chamar_
 
 }  // namespace
 
-Resultado<Padrao> Elemento::invocar() const { return usar_padrao(*this, "Invoke", simulada::invocar_uia); }
+Resultado<Padrao> Elemento::invocar() const {
+    return usar_padrao(
+        *this, "Invoke", [](const ElementoSim& e) { return e.invocavel; }, simulada::invocar_uia);
+}
 
 Resultado<Padrao> Elemento::rolar_para_a_vista() const {
-    return usar_padrao(*this, "ScrollIntoView", simulada::rolar_uia);
+    return usar_padrao(
+        *this, "ScrollIntoView", [](const ElementoSim& e) { return e.rolavel; }, simulada::rolar_uia);
 }
 
 Feito Elemento::focar() const {
