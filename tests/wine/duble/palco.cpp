@@ -423,7 +423,11 @@ void Palco::travar(const EventoDaCena& e) {
         return;
     }
     diario_.escrever({{"evento", "travar"}, {"janela", janela}});
-    Sleep(static_cast<DWORD>(solta->em_ms - e.em_ms));
+    // Até o instante do destravar na linha do tempo, como os outros eventos:
+    // um travar aplicado atrasado não atrasa o destravar.
+    const auto inicio = diario_.inicio_ms();
+    const std::int64_t ate = inicio ? *inicio + solta->em_ms : agora_ms() + (solta->em_ms - e.em_ms);
+    if (const std::int64_t falta = ate - agora_ms(); falta > 0) Sleep(static_cast<DWORD>(falta));
     diario_.escrever({{"evento", "destravar"}, {"janela", janela}});
 }
 

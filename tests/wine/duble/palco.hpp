@@ -51,6 +51,7 @@ public:
     bool abrir(const std::string& caminho, const std::string& quem);
     // Instante zero da linha do tempo: as linhas passam a levar "t" desde ele.
     void comecar(std::int64_t inicio_ms) { inicio_ms_ = inicio_ms; }
+    std::optional<std::int64_t> inicio_ms() const { return inicio_ms_; }
     // De qualquer thread (o dublê do app vigia o cursor e as regiões numa
     // thread dele).
     void escrever(Json linha);
