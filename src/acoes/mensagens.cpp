@@ -98,13 +98,11 @@ BuscaNa7tv buscar_na_lista_do_7tv(const uia::Automacao& a, const uia::Elemento& 
     const std::string t = normalizar(c.texto);
     BuscaNa7tv b;
     std::optional<LinhaAchada> reserva;
+    const auto do_usuario = a.contem(Propriedade::classe, "seventv-chat-user-username");
     b.olhadas = andar_de_tras_para_frente(a, lista, [&](const uia::Elemento& linha) {
         if (!contem(minusculas(linha.classe_em_cache().valor_ou({})), "seventv-message")) return false;
-        const auto usuario = [&]() -> std::optional<uia::Elemento> {
-            auto condicao = a.contem(Propriedade::classe, "seventv-chat-user-username");
-            if (!condicao) return std::nullopt;
-            return primeiro_na_subarvore(a, linha, *condicao);
-        }();
+        const auto usuario = do_usuario ? primeiro_na_subarvore(a, linha, *do_usuario)
+                                        : std::optional<uia::Elemento>{};
         if (!usuario) return false;
         std::string juntos;
         for (const std::string& nome : textos_de(a, *usuario)) juntos += nome;
