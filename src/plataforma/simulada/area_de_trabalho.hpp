@@ -286,6 +286,8 @@ public:
         std::function<void(AreaDeTrabalho&)> fazer;
     };
     std::vector<Adiado> adiados_da_pagina;
+    // Há reações ou adiados para começar quando a trava for solta.
+    bool algo_a_despachar() const { return !disparadas.empty() || !adiados_da_pagina.empty(); }
     ChromiumSim chromium;
     // Os processos que morreram (ação "morrer"): os elementos das janelas
     // deles respondem como um servidor COM que sumiu.

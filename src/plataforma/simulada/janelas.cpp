@@ -37,7 +37,7 @@ auto com_area(F f) {
             std::lock_guard g(a.m);
             f(a);
             acordar = std::exchange(a.acordar_pendente, false);
-            reagir = !a.disparadas.empty() || !a.adiados_da_pagina.empty();
+            reagir = a.algo_a_despachar();
         }
         if (acordar) simulada::acordar_filas();
         if (reagir) simulada::despachar_reacoes();
@@ -47,7 +47,7 @@ auto com_area(F f) {
             std::lock_guard g(a.m);
             r = f(a);
             acordar = std::exchange(a.acordar_pendente, false);
-            reagir = !a.disparadas.empty() || !a.adiados_da_pagina.empty();
+            reagir = a.algo_a_despachar();
         }
         if (acordar) simulada::acordar_filas();
         if (reagir) simulada::despachar_reacoes();

@@ -111,7 +111,7 @@ Resultado<T> chamar(const std::string& chamada, const ElementoPtr& e, F f, Hwnd 
         const simulada::CustoDaIda c = a.custo.terminar(TEMPO_DA_TRANSACAO_MS);
         custo = std::chrono::nanoseconds{c.demora_ns};
         if (c.falha) r.emplace(erro(*c.falha));
-        reagir = !a.disparadas.empty() || !a.adiados_da_pagina.empty();
+        reagir = a.algo_a_despachar();
     }
     // A página reage ao aperto, ao foco, à rolagem: depois da resposta.
     if (reagir) simulada::despachar_reacoes();
